@@ -1,0 +1,72 @@
+// The language text table: every user-interface text that changes with the language.
+// It always holds the texts of the current language; Polish before a language is chosen.
+#pragma once
+
+#include <QString>
+
+namespace zorva {
+
+struct LanguageTexts {
+    QString txtCameras;
+    QString txtPicture;
+    QString txtBeforeEvent;
+    QString txtAfterEvent;
+    QString txtPictures;
+    QString txtIdentifier;
+    QString txtPassword;
+    QString txtCommunication;
+    QString txtEthernet;
+    QString txtModem;
+    QString txtIpAddress;
+    QString txtSubnetMask;
+    QString txtGateway;
+    QString txtStation;
+    QString txtPort;
+    QString txtPhone;
+    QString txtFile;
+    QString txtNew;
+    QString txtOpen;
+    QString txtSave;
+    QString txtExit;
+    QString txtRead;
+    QString txtWrite;
+    QString txtConfiguration;
+    QString txtRs232;
+    QString txtNotRead;
+    QString txtNotSaved; // a configuration file could not be saved
+    QString txtNoConnection;
+    QString txtConnected;
+    QString txtWritten;
+    QString txtResetting;
+    QString txtNotWritten;
+    QString txtSetClockPrompt;
+    QString txtColour;
+    QString txtActive;
+    QString txtUnplugged;
+    QString txtTools;
+    QString txtClock;
+    QString txtAutoSize;
+    QString txtExternalModem;
+    QString txtSustainTime;
+    QString txtMaxPreview;
+    QString txtTestEvery;
+    QString txtModemLinks;
+    QString txtRepeatCount;
+    QString txtSuspendTime;
+    QString txtSec;
+    QString txtMin;
+    QString txtAbout;
+    QString txtHelp;
+    QString txtProgramTitle;
+    QString txtTriggerInputs;
+    QString txtEnableInputs;
+    QString txtPreview;
+    QString txtSyncTime;
+};
+
+// The table in force.
+const LanguageTexts& Texts();
+void SetPolishTexts();
+void SetEnglishTexts();
+
+} // namespace zorva

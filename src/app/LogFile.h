@@ -1,0 +1,35 @@
+// The log file named in the program ini file, and the date-and-time prefix of log lines.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace zorva {
+
+// The system locale's short date, a blank, its long time without any time-zone part.
+QString LogDateTime(const QDateTime& when);
+// LogDateTime(when) followed by two blanks: the prefix of every dated log line.
+QString LogLinePrefix(const QDateTime& when);
+
+// The program ini file: the executable's path with its extension replaced by ".ini"
+// (zorva-config -> zorva-config.ini in the same folder).
+QString ProgramIniPath();
+// ReadIniString over the program ini file; empty when it, the section or the key is missing.
+QString ReadProgramIni(const QString& section, const QString& key);
+
+// Appends `text` and CR LF to the file as 8-bit text, opening and closing it for this one line.
+// A missing file is created when `create` is true. Every failure is silent: the line is lost.
+void AppendLine(const QString& path, const QString& text, bool create = true);
+
+// Writes the start line to the file named in the program ini file ([LOGFILE] filename) and
+// returns that path when the file exists afterwards; otherwise the empty path (no log file).
+QString StartLogFile(const QDateTime& now = QDateTime::currentDateTime());
+
+// The traffic log's save file ("qen.log" in the user's home folder).
+QString TrafficLogSavePath();
+
+// How many lines the event list may keep before a new event line is added: while it holds
+// more than this, its first line is deleted.
+constexpr int kEventListKeep = 60;
+
+} // namespace zorva

@@ -1,0 +1,31 @@
+// The per-user settings store: QSettings("Nurvo", "QEN"). The key "Software\Nurvo\QEN\" is the
+// store's root, "Software\Nurvo\QEN\\pos" its group "pos". Binary values are QByteArray values.
+#pragma once
+
+#include <cstdint>
+
+#include <QString>
+
+namespace zorva {
+
+inline const QString kRegKey = QStringLiteral("Software\\Nurvo\\QEN\\");
+inline const QString kRegPosKey = QStringLiteral("Software\\Nurvo\\QEN\\\\pos");
+
+// Sets `count` bytes of `buffer` to 0, then copies the stored binary value into it. A missing
+// value leaves the zeros and is no error. A value that exists but is not binary, or holds more
+// than `count` bytes, is an error: returns false and sets *error to
+// "Invalid data type for 'NAME'".
+bool RegReadBytes(const QString& key, const QString& name, std::uint8_t* buffer, int count,
+                  QString* error = nullptr);
+// Stores `count` bytes as a binary value (replacing a value of any type).
+void RegWriteBytes(const QString& key, const QString& name, const std::uint8_t* buffer, int count);
+
+// A text value; empty when missing.
+QString RegReadString(const QString& key, const QString& name);
+void RegWriteString(const QString& key, const QString& name, const QString& value);
+
+// Serial port aliases: the group "ports" maps a device name such as "COM1" to a device path.
+// Looked up without regard to case; empty when there is none.
+QString PortAlias(const QString& deviceName);
+
+} // namespace zorva
