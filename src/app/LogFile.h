@@ -10,10 +10,15 @@ namespace zorva {
 QString LogDateTime(const QDateTime& when);
 // LogDateTime(when) followed by two blanks: the prefix of every dated log line.
 QString LogLinePrefix(const QDateTime& when);
+// A QLocale time format without its time-zone fields ("t") and the blanks beside them;
+// quoted literal text is kept.
+QString StripTimeZoneField(const QString& timeFormat);
 
 // The program ini file: the executable's path with its extension replaced by ".ini"
 // (zorva-config -> zorva-config.ini in the same folder).
 QString ProgramIniPath();
+// The ini path that belongs to the program file at `programPath` (the rule of ProgramIniPath).
+QString IniPathForProgram(const QString& programPath);
 // ReadIniString over the program ini file; empty when it, the section or the key is missing.
 QString ReadProgramIni(const QString& section, const QString& key);
 
@@ -24,6 +29,8 @@ void AppendLine(const QString& path, const QString& text, bool create = true);
 // Writes the start line to the file named in the program ini file ([LOGFILE] filename) and
 // returns that path when the file exists afterwards; otherwise the empty path (no log file).
 QString StartLogFile(const QDateTime& now = QDateTime::currentDateTime());
+// StartLogFile with the log file named in the ini file at `iniPath`.
+QString StartLogFileFrom(const QString& iniPath, const QDateTime& now);
 
 // The traffic log's save file ("qen.log" in the user's home folder).
 QString TrafficLogSavePath();

@@ -1,5 +1,6 @@
 // The per-user settings store: QSettings("Nurvo", "QEN"). The key "Software\Nurvo\QEN\" is the
-// store's root, "Software\Nurvo\QEN\\pos" its group "pos". Binary values are QByteArray values.
+// store's root, "Software\Nurvo\QEN\\pos" its group "pos"; any other back-slash separated rest
+// after that prefix is a group path. Binary values are QByteArray values.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,9 @@ inline const QString kRegPosKey = QStringLiteral("Software\\Nurvo\\QEN\\\\pos");
 // "Invalid data type for 'NAME'".
 bool RegReadBytes(const QString& key, const QString& name, std::uint8_t* buffer, int count,
                   QString* error = nullptr);
+// RegReadBytes that also tells how many bytes were stored (0 for a missing value).
+bool RegReadBytesCounted(const QString& key, const QString& name, std::uint8_t* buffer, int count,
+                         int* bytesRead, QString* error = nullptr);
 // Stores `count` bytes as a binary value (replacing a value of any type).
 void RegWriteBytes(const QString& key, const QString& name, const std::uint8_t* buffer, int count);
 

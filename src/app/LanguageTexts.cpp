@@ -1,0 +1,154 @@
+#include "app/LanguageTexts.h"
+
+namespace zorva {
+
+namespace {
+
+LanguageTexts PolishTexts()
+{
+    LanguageTexts t;
+    t.txtCameras = QStringLiteral("Kamery");
+    t.txtPicture = QStringLiteral("Obraz");
+    t.txtBeforeEvent = QStringLiteral("Zapis przed zdarzeniem");
+    t.txtAfterEvent = QStringLiteral("Zapis po zdarzeniu");
+    t.txtPictures = QStringLiteral("obrazów");
+    t.txtIdentifier = QStringLiteral("Identyfikator");
+    t.txtPassword = QStringLiteral("Hasło");
+    t.txtCommunication = QStringLiteral("Komunikacja");
+    t.txtEthernet = QStringLiteral("Ethernet");
+    t.txtModem = QStringLiteral("Modem");
+    t.txtIpAddress = QStringLiteral("Adres IP");
+    t.txtSubnetMask = QStringLiteral("Maska podsieci");
+    t.txtGateway = QStringLiteral("Brama");
+    t.txtStation = QStringLiteral("Stacja monitorująca");
+    t.txtPort = QStringLiteral("Port");
+    t.txtPhone = QStringLiteral("Nr tel.");
+    t.txtFile = QStringLiteral("Plik");
+    t.txtNew = QStringLiteral("Nowy");
+    t.txtOpen = QStringLiteral("Otwórz");
+    t.txtSave = QStringLiteral("Zapisz");
+    t.txtExit = QStringLiteral("Wyjście");
+    t.txtRead = QStringLiteral("Odczyt");
+    t.txtWrite = QStringLiteral("Zapis");
+    t.txtConfiguration = QStringLiteral("Konfiguracja");
+    t.txtRs232 = QStringLiteral("RS-232");
+    t.txtNotRead = QStringLiteral("Nie odczytano danych.");
+    t.txtNotSaved = QStringLiteral("Nie zapisano pliku.");
+    t.txtNoConnection = QStringLiteral("Brak połaczenia");
+    t.txtConnected = QStringLiteral("Połączono: moduł ZORVA v1.");
+    t.txtWritten = QStringLiteral("      Zapisano dane.      ");
+    t.txtResetting = QStringLiteral("    Resetuję urządzenie.  ");
+    t.txtNotWritten = QStringLiteral("   Nie zapisano danych.   ");
+    t.txtSetClockPrompt = QStringLiteral("Zapisać zegar i datę z komputera do urządzenia?");
+    t.txtColour = QStringLiteral("kolor");
+    t.txtActive = QStringLiteral("aktywny");
+    t.txtUnplugged = QStringLiteral("rozłączony");
+    t.txtTools = QStringLiteral("Narzędzia");
+    t.txtClock = QStringLiteral("Zegar");
+    t.txtAutoSize = QStringLiteral("dopasuj rozmiar");
+    t.txtExternalModem = QStringLiteral("Modem zewnętrzny");
+    t.txtSustainTime = QStringLiteral("Czas podtrzymania poł.");
+    t.txtMaxPreview = QStringLiteral("Maks. czas podglądu");
+    t.txtTestEvery = QStringLiteral("Transmisja testowa co");
+    t.txtModemLinks = QStringLiteral("Połączenia modemowe");
+    t.txtRepeatCount = QStringLiteral("Liczba powtórzeń");
+    t.txtSuspendTime = QStringLiteral("Okres zawieszania");
+    t.txtSec = QStringLiteral("sek.");
+    t.txtMin = QStringLiteral("min.");
+    t.txtAbout = QStringLiteral("O programie");
+    t.txtHelp = QStringLiteral("Pomoc");
+    t.txtProgramTitle = QStringLiteral("Program konfiguracyjny modułu weryfikacji wideo");
+    t.txtTriggerInputs = QStringLiteral("We. wyzwalające");
+    t.txtEnableInputs = QStringLiteral("We. odblokowujące");
+    t.txtPreview = QStringLiteral("Podgląd");
+    t.txtSyncTime = QStringLiteral("Synchronizuj czas ze QUMA ");
+    return t;
+}
+
+LanguageTexts EnglishTexts()
+{
+    // Captions exactly as released, spelling included: manuals and users quote them.
+    LanguageTexts t;
+    t.txtCameras = QStringLiteral("Cameras");
+    t.txtPicture = QStringLiteral("Picture");
+    t.txtBeforeEvent = QStringLiteral("Frames before event");
+    t.txtAfterEvent = QStringLiteral("Frames after");
+    t.txtPictures = QStringLiteral(" ");
+    t.txtIdentifier = QStringLiteral("Device identifier");
+    t.txtPassword = QStringLiteral("Password");
+    t.txtCommunication = QStringLiteral("Comunication");
+    t.txtEthernet = QStringLiteral("Ethernet");
+    t.txtModem = QStringLiteral("Modem");
+    t.txtIpAddress = QStringLiteral("IP address");
+    t.txtSubnetMask = QStringLiteral("Subnet mask");
+    t.txtGateway = QStringLiteral("Geteway");
+    t.txtStation = QStringLiteral("Central Station");
+    t.txtPort = QStringLiteral("Port");
+    t.txtPhone = QStringLiteral("Phone number");
+    t.txtFile = QStringLiteral("File");
+    t.txtNew = QStringLiteral("New");
+    t.txtOpen = QStringLiteral("Load");
+    t.txtSave = QStringLiteral("Save");
+    t.txtExit = QStringLiteral("Exit");
+    t.txtRead = QStringLiteral("Read");
+    t.txtWrite = QStringLiteral("Write");
+    t.txtConfiguration = QStringLiteral("Configuration");
+    t.txtRs232 = QStringLiteral("RS-232");
+    t.txtNotRead = QStringLiteral("Data not read.");
+    t.txtNotSaved = QStringLiteral("File not saved.");
+    t.txtNoConnection = QStringLiteral("No connection");
+    t.txtConnected = QStringLiteral("Connected: ZORVA module, v1.");
+    t.txtWritten = QStringLiteral("      Data written.      ");
+    t.txtResetting = QStringLiteral("    Reseting device...  ");
+    t.txtNotWritten = QStringLiteral("   Data not written.   ");
+    t.txtSetClockPrompt = QStringLiteral("Send system date and time to device?");
+    t.txtColour = QStringLiteral("color");
+    t.txtActive = QStringLiteral("active");
+    t.txtUnplugged = QStringLiteral("unplugged");
+    t.txtTools = QStringLiteral("Tools");
+    t.txtClock = QStringLiteral("Clock");
+    t.txtAutoSize = QStringLiteral("auto size");
+    t.txtExternalModem = QStringLiteral("External modem");
+    t.txtSustainTime = QStringLiteral("Connection sustain time");
+    t.txtMaxPreview = QStringLiteral("Max. live video time");
+    t.txtTestEvery = QStringLiteral("Test transmission every");
+    t.txtModemLinks = QStringLiteral("Modem connection");
+    t.txtRepeatCount = QStringLiteral("Repeat count");
+    t.txtSuspendTime = QStringLiteral("Suspend time");
+    t.txtSec = QStringLiteral("sec.");
+    t.txtMin = QStringLiteral("min.");
+    t.txtAbout = QStringLiteral("About");
+    t.txtHelp = QStringLiteral("Help");
+    t.txtProgramTitle = QStringLiteral("Configuration software for video verification module");
+    t.txtTriggerInputs = QStringLiteral("Triggering inputs");
+    t.txtEnableInputs = QStringLiteral("Enabling inputs");
+    t.txtPreview = QStringLiteral("Preview");
+    t.txtSyncTime = QStringLiteral("Synchronize time with QUMA");
+    return t;
+}
+
+// The table in force; Polish until a language is chosen.
+LanguageTexts& Current()
+{
+    static LanguageTexts table = PolishTexts();
+    return table;
+}
+
+} // namespace
+
+const LanguageTexts& Texts()
+{
+    return Current();
+}
+
+void SetPolishTexts()
+{
+    Current() = PolishTexts();
+}
+
+void SetEnglishTexts()
+{
+    Current() = EnglishTexts();
+}
+
+} // namespace zorva

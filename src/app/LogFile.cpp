@@ -1,0 +1,129 @@
+#include "app/LogFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include "app/IniFile.h"
+#include "app/Text8Bit.h"
+
+namespace zorva {
+
+// Every run of 't' outside quotes is one time-zone field; the blanks before it go with it (or
+// the blanks after it, for a field at the start), so no double or trailing blank is left.
+QString StripTimeZoneField(const QString& format)
+{
+    QString out;
+    out.reserve(format.size());
+    bool quoted = false;
+    bool dropBlanksAfter = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            quoted = !quoted;
+            out.append(c);
+            dropBlanksAfter = false;
+            continue;
+        }
+        if (!quoted && c == u't') {
+            while (i + 1 < format.size() && format.at(i + 1) == u't') {
+                ++i;
+            }
+            // Drop the blank before the field; a field at the very start drops the one after.
+            const qsizetype before = out.size();
+            while (!out.isEmpty() && out.back().isSpace()) {
+                out.chop(1);
+            }
+            dropBlanksAfter = out.isEmpty() || out.size() == before;
+            continue;
+        }
+        if (dropBlanksAfter && c.isSpace()) {
+            continue;
+        }
+        dropBlanksAfter = false;
+        out.append(c);
+    }
+    return out.trimmed();
+}
+
+QString LogDateTime(const QDateTime& when)
+{
+    const QLocale locale = QLocale::system();
+    const QString format = locale.dateFormat(QLocale::ShortFormat) + u' ' +
+                           StripTimeZoneField(locale.timeFormat(QLocale::LongFormat));
+    return locale.toString(when, format);
+}
+
+QString LogLinePrefix(const QDateTime& when)
+{
+    return LogDateTime(when) + QStringLiteral("  ");
+}
+
+QString ProgramIniPath()
+{
+    if (QCoreApplication::instance() == nullptr) {
+        return {};
+    }
+    return IniPathForProgram(QCoreApplication::applicationFilePath());
+}
+
+QString IniPathForProgram(const QString& programPath)
+{
+    if (programPath.isEmpty()) {
+        return {};
+    }
+    const QFileInfo info(programPath);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    // A leading dot belongs to the name (".zorva" has no extension).
+    const QString base = dot > 0 ? name.first(dot) : name;
+    return info.dir().filePath(base + QStringLiteral(".ini"));
+}
+
+QString ReadProgramIni(const QString& section, const QString& key)
+{
+    return ReadIniString(ProgramIniPath(), section, key);
+}
+
+void AppendLine(const QString& path, const QString& text, bool create)
+{
+    if (path.isEmpty()) {
+        return;
+    }
+    QFile file(path);
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
+    if (!create) {
+        mode |= QIODevice::ExistingOnly;
+    }
+    if (!file.open(mode)) {
+        return;
+    }
+    // One write per line, so that a line is either on disk whole or lost whole.
+    file.write(ToCp1250(text) + QByteArrayLiteral("\r\n"));
+    file.close();
+}
+
+QString StartLogFileFrom(const QString& iniPath, const QDateTime& now)
+{
+    const QString path =
+        ReadIniString(iniPath, QStringLiteral("LOGFILE"), QStringLiteral("filename"));
+    if (path.isEmpty()) {
+        return {};
+    }
+    AppendLine(path, LogDateTime(now) + QStringLiteral("  START PROGRAMU ZORVA"), true);
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+QString StartLogFile(const QDateTime& now)
+{
+    return StartLogFileFrom(ProgramIniPath(), now);
+}
+
+QString TrafficLogSavePath()
+{
+    return QDir::homePath() + QStringLiteral("/qen.log");
+}
+
+} // namespace zorva
