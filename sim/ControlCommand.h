@@ -1,0 +1,46 @@
+// Control commands of the simulator, one a line (standard input, --script files, and
+// Simulator::Execute in tests).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorva::sim {
+
+struct ControlCommand {
+    enum class Kind {
+        Event,       // bytes: event payload (code and arguments)
+        Error,       // bytes: the error code
+        FmwDate,     // date: optional new firmware date (day, month, year)
+        Silent,      // flag
+        Unplug,      // number: seconds
+        Firmware,    // number
+        Cameras,     // number: camera byte
+        Inputs,      // number: input byte
+        RejectWrite, // flag
+        Split,       // flag
+        Garbage,     // number: rate
+        Corrupt,     // number: rate
+        Drop,        // number: rate
+        Delay,       // number: milliseconds
+        Baud,        // number: bit/s, 0 = no pacing
+        Wait,        // number: seconds (handled by whoever reads the lines)
+        Quit,
+    };
+    Kind kind = Kind::Quit;
+    std::vector<std::uint8_t> bytes;
+    double number = 0;
+    bool flag = false;
+    std::optional<std::vector<int>> date;
+};
+
+struct ParsedControlLine {
+    std::optional<ControlCommand> command; // empty for blank lines and comments
+    std::string error;                     // non-empty: the line was not understood
+};
+
+ParsedControlLine ParseControlLine(const std::string& line);
+
+} // namespace zorva::sim
