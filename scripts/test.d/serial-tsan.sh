@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The serial port tests once more under ThreadSanitizer, in a build folder of their own.
+# Called by scripts/test with ROOT (the repository) and JOBS set.
+set -euo pipefail
+root=${ROOT:-$(cd "$(dirname "$0")/../.." && pwd)}
+jobs=${JOBS:-2}
+build="$root/build-tsan"
+targets=(serial_platform_tests serial_component_tests serial_stress_tests)
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVA_TSAN=ON >/dev/null
+cmake --build "$build" -j"$jobs" --target "${targets[@]}"
+
+export QT_QPA_PLATFORM=offscreen
+# halt_on_error: the first report fails the run.
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+for t in "${targets[@]}"; do
+  echo "-- $t (ThreadSanitizer)"
+  "$build/tests/$t"
+done

@@ -1,0 +1,17 @@
+// Which device a port name such as "COM1" stands for on this computer.
+#pragma once
+
+#include <QString>
+
+namespace zorva {
+
+// The device the bare name reaches: the alias stored for it in the settings store (group
+// "ports", name compared without regard to case), else the platform's conventional device for
+// it ("COMn" is /dev/ttyS<n-1> on POSIX), else the name as given.
+QString ResolveDeviceName(const QString& deviceName);
+
+// The second try when the bare name cannot be opened: the platform's device prefix followed by
+// the name ("/dev/" + name on POSIX).
+QString PrefixedDeviceName(const QString& deviceName);
+
+} // namespace zorva
