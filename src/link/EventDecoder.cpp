@@ -1,0 +1,95 @@
+#include "link/EventDecoder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "app/IniFile.h"
+#include "link/Frames.h"
+
+namespace zorva {
+
+namespace {
+const QString kSection = QStringLiteral("LOG");
+const QString kNoPattern = QStringLiteral("???");
+const QString kNoArgument = QStringLiteral("nic");
+constexpr int kMaxTextArguments = 2;
+
+// Takes up to `count` bytes from the front; missing bytes read as 0.
+std::uint32_t TakeLittleEndian(std::span<const std::uint8_t>& bytes, std::size_t count)
+{
+    std::uint32_t value = 0;
+    const std::size_t available = std::min(count, bytes.size());
+    for (std::size_t i = 0; i < available; ++i) {
+        value |= std::uint32_t{bytes[i]} << (8 * i);
+    }
+    bytes = bytes.subspan(available);
+    return value;
+}
+} // namespace
+
+QString DecodeEventArg(const QString& kind, std::span<const std::uint8_t>& bytes)
+{
+    if (kind == QLatin1String("int")) {
+        return QString::number(static_cast<std::int32_t>(TakeLittleEndian(bytes, 4)));
+    }
+    if (kind == QLatin1String("ABCD")) {
+        const std::uint32_t camera = TakeLittleEndian(bytes, 1);
+        return camera < 4 ? QString(QChar(u'A' + camera)) : QStringLiteral("?");
+    }
+    return {};
+}
+
+QString FormatEventPattern(const QString& pattern, const QString& first, const QString& second)
+{
+    QString result;
+    result.reserve(pattern.size() + first.size() + second.size());
+    int used = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c != QLatin1Char('%')) {
+            result += c;
+            continue;
+        }
+        if (i + 1 >= pattern.size()) {
+            return pattern;
+        }
+        const QChar conversion = pattern[++i];
+        if (conversion == QLatin1Char('%')) {
+            result += QLatin1Char('%');
+        } else if (conversion == QLatin1Char('s') && used < kMaxTextArguments) {
+            result += used == 0 ? first : second;
+            ++used;
+        } else {
+            return pattern;
+        }
+    }
+    return result;
+}
+
+QString DecodeEventText(std::span<const std::uint8_t> frame, const QString& languageFile)
+{
+    // Payload: the bytes between the code byte and the checksum (none for L below 2).
+    const std::size_t l = frame.size() >= 3 ? frame[2] : 0;
+    const std::span<const std::uint8_t> payload =
+        l >= 2 && frame.size() >= l + 3 ? frame.subspan(4, l - 2) : std::span<const std::uint8_t>{};
+    const std::uint8_t code = payload.empty() ? 0 : payload[0];
+    const QString key = QString::fromLatin1(IntToHexEven(code));
+
+    QString pattern = ReadIniString(languageFile, kSection, key, kNoPattern);
+    // The argument bytes follow the event code and run on into the checksum byte.
+    std::span<const std::uint8_t> arguments =
+        l >= 2 && frame.size() >= l + 3
+            ? frame.subspan(4 + std::min<std::size_t>(payload.size(), 1))
+            : std::span<const std::uint8_t>{};
+    const QString first = DecodeEventArg(
+        ReadIniString(languageFile, kSection, key + QLatin1Char('a'), kNoArgument), arguments);
+    const QString second = DecodeEventArg(
+        ReadIniString(languageFile, kSection, key + QLatin1Char('b'), kNoArgument), arguments);
+    if (pattern == kNoPattern) {
+        pattern = QString::fromLatin1(BytesToHex(frame));
+    }
+    return FormatEventPattern(pattern, first, second);
+}
+
+} // namespace zorva

@@ -1,0 +1,27 @@
+// Event reports (reply type 9) rendered as text with the patterns of a language file's "LOG"
+// section: key "01" holds the pattern of event code 0x01, "01a" and "01b" the kinds of its first
+// and second argument ("int", "ABCD"; anything else takes no bytes).
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include <QString>
+
+namespace zorva {
+
+// Renders one argument of the given kind and advances `bytes` past the bytes it used. Bytes that
+// the report lacks read as 0.
+QString DecodeEventArg(const QString& kind, std::span<const std::uint8_t>& bytes);
+
+// The pattern with its "%s" placeholders replaced by `first` and `second`, in order, and "%%" by
+// "%". A pattern with any other conversion or with more than two "%s" is returned unchanged, so
+// no language file can make the formatting read what is not there.
+QString FormatEventPattern(const QString& pattern, const QString& first, const QString& second);
+
+// The text of an event report frame (sync pair to checksum) without the date: the pattern of
+// its code from `languageFile` with its arguments, or the frame in hexadecimal when the code has
+// no pattern.
+QString DecodeEventText(std::span<const std::uint8_t> frame, const QString& languageFile);
+
+} // namespace zorva

@@ -1,0 +1,180 @@
+// The link core: the main window's link state, the command sequencer, the user commands, the
+// reply parser, the status display and the idle handler's work. Free of widgets; it reaches the
+// window, the port and the preview only through the interfaces of LinkInterfaces.h.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "config/ConfigRecord.h"
+#include "link/Frames.h"
+#include "link/LinkInterfaces.h"
+#include "link/PictureCounter.h"
+
+namespace zorva {
+
+// Ticks a request waits for its reply.
+constexpr int kReplyTicks = 5;
+// Reply rounds the watchdog allows before the link counts as lost.
+constexpr std::uint8_t kWatchdogRounds = 5;
+// Receive buffer: 32,768 bytes of which at most 32,767 are in use.
+constexpr std::size_t kRxBufferSize = 32768;
+constexpr std::size_t kRxBufferCapacity = kRxBufferSize - 1;
+// One read of a receive event takes at most this many bytes.
+constexpr int kIntakeChunk = 2048;
+// The newest firmware the program supports.
+inline const QString kNewestFirmware = QStringLiteral("1.02");
+
+// Where the received bytes went; every byte is either consumed in a frame, dropped, or still
+// in the receive buffer.
+struct ReceiveCounters {
+    std::uint64_t received = 0;
+    std::uint64_t consumed = 0; // bytes of frames taken off the buffer and dispatched
+    std::uint64_t dropped = 0;  // resynchronisation, checksum errors, overflow
+};
+
+class LinkCore : public QObject {
+    Q_OBJECT
+public:
+    LinkCore(LinkPort& port, LinkView& view, LinkPreview& preview, const LinkClock& clock,
+             ConfigRecord& config, NetworkRecord& network, QObject* parent = nullptr);
+
+    // The run's log file; empty: no log file.
+    void setLogFilePath(const QString& path) { logPath_ = path; }
+    // Folder of the language files "zr_pl.ini" and "zr_en.ini"; the executable's folder when
+    // empty (the default).
+    void setLanguageDir(const QString& dir) { languageDir_ = dir; }
+    QString languageDir() const;
+
+    // Sequencer.
+    QTimer& Timer1() { return timer1_; }
+    // One sequencer step; `Sender` is the timer for a tick and nullptr for an immediate step.
+    void Timer1Timer(const QObject* Sender);
+    void Tick() { Timer1Timer(&timer1_); }
+    // Immediate step with its cause: the timer restarts its interval afterwards.
+    void ImmediateStep(const QString& cause);
+
+    // User commands.
+    void ToolButton2Click();  // read configuration
+    void ToolButton3Click();  // write configuration
+    void RequestNetwork();    // read network settings
+    void ToolButton11Click(); // set the module's clock: ask first
+    void Zagar1Click() { ToolButton11Click(); }
+    void OpenPort();
+    void RS2321Click(); // port settings
+    void ToolButton4Click();
+
+    // Idle handler: the preview buttons, then the deferred messages.
+    void OnAppIdle();
+    void SyncPreviewButtons();
+    bool HasPendingMessage() const;
+    void ShowPendingMessages();
+    void SendClockFrame();
+
+    // Reply parser: the port's receive event.
+    void PortRSRxCharSignal(QObject* Sender, int Count);
+    // One log line for an event report frame (date, time and the decoded text).
+    QString DecodeEventFrame(std::span<const std::uint8_t> frame) const;
+    // Renders the status record in the status strip and checks the firmware.
+    void ShowStatus();
+
+    // For the preview window (SB_playClick, SB_stopClick).
+    std::uint16_t pictcnt() const { return pictcnt_; }
+    void setPictcnt(std::uint16_t value) { pictcnt_ = value; }
+    // For the configuration editor.
+    void ResetPollCounter() { pollCounter_ = 1; }
+    QString FirmwareVersion() const { return fmwVersion_; }
+    bool StatusEmpty() const { return statbuf_.empty(); }
+    // Deferred messages posted by other parts of the program (the configuration file).
+    void PostError(const QString& text) { emsg_ = text; }
+    void PostInformation(const QString& text) { imsg_ = text; }
+    // Line flags applied after each open (port settings dialog).
+    bool DtrFlag() const { return dtrFlag_; }
+    void setDtrFlag(bool on) { dtrFlag_ = on; }
+    bool RtsFlag() const { return rtsFlag_; }
+    void setRtsFlag(bool on) { rtsFlag_ = on; }
+
+    // Read-only view of the state (status grid drawing, diagnostics, tests).
+    int Timer1Tag() const { return tag_; }
+    bool readit() const { return readit_; }
+    bool writeit() const { return writeit_; }
+    bool reset() const { return reset_; }
+    std::uint8_t rxcnt() const { return rxcnt_; }
+    QString kto() const { return kto_; }
+    QString emsg() const { return emsg_; }
+    QString imsg() const { return imsg_; }
+    QString pmsg() const { return pmsg_; }
+    std::uint16_t lcbuf() const { return lcbuf_; }
+    std::span<const std::uint8_t> ReceiveBuffer() const { return {cbuf_.data(), lcbuf_}; }
+    const Bytes& sbuf() const { return sbuf_; }
+    const Bytes& statbuf() const { return statbuf_; }
+    QString FmwDate() const { return fmwDate_; }
+    bool Busy() const { return busy_; }
+    std::uint8_t PollCounter() const { return pollCounter_; }
+    std::uint16_t LastRequestedPacket() const { return lastPacket_; }
+    const ReceiveCounters& Counters() const { return counters_; }
+
+private:
+    enum class Flow { Continue, EndHandler };
+
+    void EndStep() { busy_ = false; }
+    void Send(const Bytes& frame);
+    void LogFileLine(const QString& text) const;
+    // The line with the date-and-time prefix; the prefix is made only when there is a log file.
+    void LogFileStamped(const QString& text) const;
+    QString Stamp() const;
+    QString EventLanguageFile() const;
+
+    // Reply parser parts.
+    void Intake(int count);
+    void AppendReceived(std::span<const std::uint8_t> bytes);
+    void DropFront(std::size_t count);
+    Flow FrameLoop();
+    Flow Dispatch(std::span<const std::uint8_t> frame);
+    Flow OnPicturePacket(std::span<const std::uint8_t> payload);
+    void OnErrorReport(std::span<const std::uint8_t> payload);
+    void OnEventReport(std::span<const std::uint8_t> frame);
+
+    LinkPort& port_;
+    LinkView& view_;
+    LinkPreview& preview_;
+    const LinkClock& clock_;
+    ConfigRecord& config_;
+    NetworkRecord& network_;
+    QString logPath_;
+    QString languageDir_;
+
+    // Transaction state.
+    QTimer timer1_;
+    int tag_ = 0;
+    bool readit_ = false;
+    bool writeit_ = false;
+    bool reset_ = false;
+    std::uint8_t rxcnt_ = 0;
+    std::uint16_t pictcnt_ = kPictStopped;
+    QString kto_;
+    QString emsg_, imsg_, pmsg_;
+    bool busy_ = false;
+    std::uint8_t pollCounter_ = 1;
+    std::uint16_t lastPacket_ = 0;
+    QString fmwVersion_;
+    bool dtrFlag_ = true;
+    bool rtsFlag_ = true;
+
+    // Receive side.
+    std::array<std::uint8_t, kRxBufferSize> cbuf_{};
+    std::uint16_t lcbuf_ = 0;
+    Bytes sbuf_;
+    Bytes statbuf_;
+    QString fmwDate_;
+    bool inParser_ = false;
+    int deferredRxCount_ = 0;
+    ReceiveCounters counters_;
+};
+
+} // namespace zorva
