@@ -13,6 +13,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "link/PictureCounter.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -23,10 +25,6 @@ class QToolButton;
 namespace zorva {
 
 class PictureView;
-
-// Values of the link's picture packet counter that the window sets or tests.
-constexpr std::uint16_t kPictStopped = 0xFFFF;
-constexpr std::uint16_t kPictComplete = 0xFFFE;
 
 class TFormPict : public QWidget {
     Q_OBJECT

@@ -1,0 +1,54 @@
+// The list of serial ports offered in the port settings dialog: the platform's devices and the
+// COM aliases of the settings store, always with COM1 to COM4, the COM names first in numeric
+// order. Ordering and selection are plain functions; gathering asks the platform.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+#include "serial/CommTypes.h"
+
+namespace zorva {
+
+struct PortEntry {
+    QString name;        // the device name given to the serial component
+    QString description; // what the platform says about it; may be empty
+};
+
+// Orders the platform's entries for display:
+// 1. sorts them by name without regard to case;
+// 2. adds "COM1" to "COM4" at their sorted places, each unless a name equal to it without
+//    regard to case is already there;
+// 3. takes out "COM0" to "COM99" (first match of each, without regard to case) and puts them
+//    first in numeric order, followed by the rest in sorted order.
+std::vector<PortEntry> OrderPortList(std::vector<PortEntry> platform);
+QStringList OrderPortNames(const QStringList& platformNames);
+
+// "ttyUSB0 – FT232R USB UART", or the bare name when there is no description.
+QString PortDisplayText(const PortEntry& entry);
+
+// The entry shown selected for a device name: the last entry equal to it in upper case, else
+// the first (0); -1 for an empty list.
+int PortSelectionIndex(const QStringList& names, const QString& deviceName);
+
+// The platform's serial devices (names such as ttyUSB0, with the device's description) and the
+// names of the COM aliases kept in the settings store's group "ports" (described by the device
+// each one stands for), each name once.
+std::vector<PortEntry> PlatformPorts();
+
+// Display of the line settings in the dialog's groups, and the setting each item stands for.
+// Baud rate: item = ordinal - 3 (cbr4800 is item 0, cbr115200 item 5); -1 (nothing selected)
+// for the rates below 4800, which the group does not offer.
+int BaudRateItem(TBaudRate rate);
+TBaudRate BaudRateForItem(int item); // cbr4800 + item
+// Data size: da6, da7, da8 are items 0, 1, 2; for da4 and da5 the group keeps its selection.
+std::optional<int> DatabitsItem(TDatabits databits);
+TDatabits DatabitsForItem(int item); // da6 + item
+// Stop bits and parity: the ordinal is the item.
+int StopbitsItem(TStopbits stopbits);
+int ParityItem(TParity parity);
+
+} // namespace zorva

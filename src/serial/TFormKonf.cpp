@@ -1,0 +1,262 @@
+#include "serial/TFormKonf.h"
+
+#include <utility>
+
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/FormPlacement.h"
+#include "app/LanguageTexts.h"
+#include "app/SettingsStore.h"
+#include "serial/TComm64.h"
+
+namespace zorva {
+
+namespace {
+
+// The caption the dialog is designed with; its placement is stored under this name.
+const QString kDesignCaption = QStringLiteral("Konfiguracja");
+const QString kPortPageCaption = QStringLiteral("    Port RS-232    ");
+
+QGroupBox* RadioGroup(const QString& caption, const QStringList& items, int columns,
+                      QButtonGroup*& buttons, QWidget* owner)
+{
+    auto* box = new QGroupBox(caption, owner);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(6, 0, 6, 0);
+    grid->setVerticalSpacing(0);
+    buttons = new QButtonGroup(box);
+    const auto rows = static_cast<int>((items.size() + columns - 1) / columns);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* radio = new QRadioButton(items.at(i), box);
+        buttons->addButton(radio, i);
+        grid->addWidget(radio, i % rows, i / rows);
+    }
+    return box;
+}
+
+// Selects item `item` of an exclusive group, or none for -1.
+void SelectItem(QButtonGroup* buttons, int item)
+{
+    if (QAbstractButton* b = buttons->button(item)) {
+        b->setChecked(true);
+        return;
+    }
+    buttons->setExclusive(false);
+    for (QAbstractButton* b : buttons->buttons()) {
+        b->setChecked(false);
+    }
+    buttons->setExclusive(true);
+}
+
+} // namespace
+
+TFormKonf::TFormKonf(TComm64& port, FlagAccess dtrFlag, FlagAccess rtsFlag, QWidget* parent,
+                     PortSource ports)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      port_(port), dtrFlag_(std::move(dtrFlag)), rtsFlag_(std::move(rtsFlag)),
+      ports_(std::move(ports))
+{
+    setObjectName(QStringLiteral("FormKonf"));
+    setWindowTitle(kDesignCaption);
+    BuildControls();
+    FormCreate();
+}
+
+void TFormKonf::BuildControls()
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setSpacing(2);
+
+    PageControl1 = new QTabWidget(this);
+    TabSheet1 = new QWidget(PageControl1);
+    PageControl1->addTab(TabSheet1, kPortPageCaption);
+    outer->addWidget(PageControl1);
+
+    auto* page = new QVBoxLayout(TabSheet1);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->setSpacing(0);
+
+    auto* portRow = new QHBoxLayout;
+    auto* portLabel = new QLabel(QStringLiteral("Port RS-232 :"), TabSheet1);
+    CCB1 = new QComboBox(TabSheet1);
+    CCB1->setObjectName(QStringLiteral("CCB1"));
+    CCB1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CCB1->setMinimumContentsLength(10);
+    portLabel->setBuddy(CCB1);
+    portRow->addWidget(portLabel);
+    portRow->addWidget(CCB1, 1);
+    page->addLayout(portRow);
+
+    RadioGroup2 =
+        RadioGroup(QStringLiteral("&Baud Rate"),
+                   {QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
+                    QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")},
+                   3, BaudRateItems, TabSheet1);
+    RadioGroup3 =
+        RadioGroup(QStringLiteral("&Data Size"),
+                   {QStringLiteral("6 bits"), QStringLiteral("7 bits"), QStringLiteral("8 bits")},
+                   1, DataSizeItems, TabSheet1);
+    RadioGroup4 = RadioGroup(
+        QStringLiteral("St&op Bits"),
+        {QStringLiteral("1 Stop Bit"), QStringLiteral("1.5 "), QStringLiteral("2 Stop Bits")}, 1,
+        StopBitsItems, TabSheet1);
+    RadioGroup5 = RadioGroup(QStringLiteral("&Parity"),
+                             {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"),
+                              QStringLiteral("Mark"), QStringLiteral("Space")},
+                             3, ParityItems, TabSheet1);
+    page->addWidget(RadioGroup2);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(RadioGroup3);
+    middle->addWidget(RadioGroup4);
+    page->addLayout(middle);
+    page->addWidget(RadioGroup5);
+
+    Panel1 = new QWidget(TabSheet1);
+    auto* flags = new QHBoxLayout(Panel1);
+    flags->setContentsMargins(6, 0, 6, 0);
+    CheckBoxDTR = new QCheckBox(QStringLiteral("DT&R "), Panel1);
+    CheckBoxRTS = new QCheckBox(QStringLiteral("RT&S "), Panel1);
+    flags->addWidget(CheckBoxDTR);
+    flags->addWidget(CheckBoxRTS);
+    page->addWidget(Panel1);
+    page->addStretch(1);
+
+    BitBtn1 = new QPushButton(QStringLiteral("&OK"), this);
+    BitBtn1->setDefault(true);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(BitBtn1);
+    buttonRow->addStretch(1);
+    outer->addLayout(buttonRow);
+
+    // Only the port is chosen here; the rest shows the settings in force.
+    for (QWidget* shown :
+         {static_cast<QWidget*>(RadioGroup2), static_cast<QWidget*>(RadioGroup3),
+          static_cast<QWidget*>(RadioGroup4), static_cast<QWidget*>(RadioGroup5), Panel1}) {
+        shown->setEnabled(false);
+    }
+
+    connect(CCB1, &QComboBox::activated, this, &TFormKonf::CCB1Change);
+    connect(BaudRateItems, &QButtonGroup::idClicked, this, &TFormKonf::RadioGroup2Click);
+    connect(DataSizeItems, &QButtonGroup::idClicked, this, &TFormKonf::RadioGroup3Click);
+    connect(StopBitsItems, &QButtonGroup::idClicked, this, &TFormKonf::RadioGroup4Click);
+    connect(ParityItems, &QButtonGroup::idClicked, this, &TFormKonf::RadioGroup5Click);
+    connect(CheckBoxDTR, &QCheckBox::clicked, this, &TFormKonf::CheckBoxDTRClick);
+    connect(CheckBoxRTS, &QCheckBox::clicked, this, &TFormKonf::CheckBoxRTSClick);
+    // OK, Enter and Escape all just close: there is nothing to apply or undo.
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+
+    setFixedSize(QSize(kFormKonfWidth, kFormKonfHeight).expandedTo(minimumSizeHint()));
+}
+
+void TFormKonf::FormCreate()
+{
+    QString error;
+    if (!RestoreFormPlacement(this, kRegPosKey, &error)) {
+        creationError_ = error;
+        return;
+    }
+    PageControl1->setCurrentWidget(TabSheet1);
+    ApplyLanguageTexts();
+}
+
+void TFormKonf::ApplyLanguageTexts()
+{
+    setWindowTitle(Texts().txtConfiguration);
+}
+
+void TFormKonf::showEvent(QShowEvent* event)
+{
+    PageControl1Change();
+    QDialog::showEvent(event);
+}
+
+void TFormKonf::PageControl1Change()
+{
+    if (PageControl1->currentWidget() != TabSheet1) {
+        return;
+    }
+    SelectItem(StopBitsItems, StopbitsItem(port_.Stopbits()));
+    FillPortList();
+    QStringList names;
+    for (int i = 0; i < CCB1->count(); ++i) {
+        names.append(CCB1->itemData(i).toString());
+    }
+    CCB1->setCurrentIndex(PortSelectionIndex(names, port_.DeviceName()));
+    SelectItem(BaudRateItems, BaudRateItem(port_.BaudRate()));
+    if (const std::optional<int> item = DatabitsItem(port_.Databits())) {
+        SelectItem(DataSizeItems, *item);
+    }
+    SelectItem(ParityItems, ParityItem(port_.Parity()));
+    CheckBoxDTR->setChecked(dtrFlag_.get ? dtrFlag_.get() : false);
+    CheckBoxRTS->setChecked(rtsFlag_.get ? rtsFlag_.get() : false);
+}
+
+void TFormKonf::FillPortList()
+{
+    CCB1->clear();
+    for (const PortEntry& entry : OrderPortList(ports_ ? ports_() : std::vector<PortEntry>())) {
+        CCB1->addItem(PortDisplayText(entry), entry.name);
+    }
+    // The drop-down may be wider than the fixed-size dialog, so descriptions show in full.
+    CCB1->view()->setMinimumWidth(CCB1->view()->sizeHintForColumn(0) + 8);
+}
+
+void TFormKonf::CCB1Change(int index)
+{
+    if (index < 0 || index >= CCB1->count()) {
+        return;
+    }
+    port_.setDeviceName(CCB1->itemData(index).toString());
+}
+
+void TFormKonf::RadioGroup2Click(int item)
+{
+    port_.setBaudRate(BaudRateForItem(item));
+}
+
+void TFormKonf::RadioGroup3Click(int item)
+{
+    port_.setDatabits(DatabitsForItem(item));
+}
+
+void TFormKonf::RadioGroup4Click(int item)
+{
+    port_.setStopbits(static_cast<TStopbits>(item));
+}
+
+void TFormKonf::RadioGroup5Click(int item)
+{
+    port_.setParity(static_cast<TParity>(item));
+}
+
+void TFormKonf::CheckBoxDTRClick()
+{
+    if (dtrFlag_.set) {
+        dtrFlag_.set(CheckBoxDTR->isChecked());
+    }
+}
+
+void TFormKonf::CheckBoxRTSClick()
+{
+    if (rtsFlag_.set) {
+        rtsFlag_.set(CheckBoxRTS->isChecked());
+    }
+}
+
+} // namespace zorva

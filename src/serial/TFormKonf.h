@@ -1,0 +1,113 @@
+// The port settings dialog: the technician picks the serial port; the line settings and the
+// DTR and RTS flags are shown (disabled) as they are in force. There is no cancel: a port
+// picked in the list is the port's device name at once.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <QDialog>
+#include <QString>
+
+#include "serial/PortList.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QShowEvent;
+class QTabWidget;
+class QWidget;
+
+namespace zorva {
+
+class TComm64;
+
+// A program-wide Boolean the dialog shows and sets (the DTR flag, the RTS flag).
+struct FlagAccess {
+    std::function<bool()> get;
+    std::function<void(bool)> set;
+};
+
+// The link keeps the flags; these bind them (any object with DtrFlag/setDtrFlag and
+// RtsFlag/setRtsFlag, such as the link core).
+template <typename Link> FlagAccess DtrFlagOf(Link& link)
+{
+    return {[&link] { return link.DtrFlag(); }, [&link](bool on) { link.setDtrFlag(on); }};
+}
+template <typename Link> FlagAccess RtsFlagOf(Link& link)
+{
+    return {[&link] { return link.RtsFlag(); }, [&link](bool on) { link.setRtsFlag(on); }};
+}
+
+// Where the dialog's port list comes from; PlatformPorts unless a test says otherwise.
+using PortSource = std::function<std::vector<PortEntry>()>;
+
+class TFormKonf : public QDialog {
+    Q_OBJECT
+public:
+    // The creation handler runs here.
+    TFormKonf(TComm64& port, FlagAccess dtrFlag, FlagAccess rtsFlag, QWidget* parent = nullptr,
+              PortSource ports = PlatformPorts);
+
+    // Restores the placement stored under "pos" (normally none, so the dialog opens centred on
+    // its parent), makes the port page active and sets the caption. A stored placement of the
+    // wrong type ends it early; the error is kept in CreationError.
+    void FormCreate();
+    QString CreationError() const { return creationError_; }
+
+    // Refreshes the port page from the settings in force; also runs each time the dialog shows,
+    // so the list picks up an adapter plugged in meanwhile.
+    void PageControl1Change();
+    // The technician picked an entry: it becomes the port's device name at once.
+    void CCB1Change(int index);
+    // The groups' and boxes' meaning; the controls are disabled, so only code reaches them.
+    void RadioGroup2Click(int item);
+    void RadioGroup3Click(int item);
+    void RadioGroup4Click(int item);
+    void RadioGroup5Click(int item);
+    void CheckBoxDTRClick();
+    void CheckBoxRTSClick();
+
+    // The caption from the language table (also on a language switch).
+    void ApplyLanguageTexts();
+
+    // Controls, named as the dialog's design names them.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr; // the port page
+    QComboBox* CCB1 = nullptr;
+    QGroupBox* RadioGroup2 = nullptr; // baud rate
+    QGroupBox* RadioGroup3 = nullptr; // data size
+    QGroupBox* RadioGroup4 = nullptr; // stop bits
+    QGroupBox* RadioGroup5 = nullptr; // parity
+    QWidget* Panel1 = nullptr;        // holds the two check boxes
+    QCheckBox* CheckBoxDTR = nullptr;
+    QCheckBox* CheckBoxRTS = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+    // The items' buttons of each group, in item order.
+    QButtonGroup* BaudRateItems = nullptr;
+    QButtonGroup* DataSizeItems = nullptr;
+    QButtonGroup* StopBitsItems = nullptr;
+    QButtonGroup* ParityItems = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    void FillPortList();
+
+    TComm64& port_;
+    FlagAccess dtrFlag_;
+    FlagAccess rtsFlag_;
+    PortSource ports_;
+    QString creationError_;
+};
+
+// Client area of the dialog where the fonts allow it.
+constexpr int kFormKonfWidth = 270;
+constexpr int kFormKonfHeight = 332;
+
+} // namespace zorva

@@ -1,0 +1,225 @@
+// The port settings dialog driven on the offscreen platform: what it shows, what a pick does,
+// and that Enter and Escape close it.
+#include "serial/TFormKonf.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTest>
+
+#include "ModalDriver.h"
+#include "app/FormPlacement.h"
+#include "app/LanguageTexts.h"
+#include "app/SettingsStore.h"
+#include "app/ShellRules.h"
+#include "serial/TComm64.h"
+
+namespace zorva {
+namespace {
+
+using testing::WhenModalShows;
+
+QString CheckedText(const QButtonGroup* group)
+{
+    const QAbstractButton* b = group->checkedButton();
+    return b != nullptr ? b->text() : QString();
+}
+
+class TFormKonfTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings(QStringLiteral("Nurvo"), QStringLiteral("QEN")).clear();
+        SetPolishTexts();
+        ApplyPortRSDefaults(port_);
+        port_.setDeviceName(QStringLiteral("COM2"));
+        platform_ = {{QStringLiteral("ttyUSB0"), QStringLiteral("FT232R USB UART")},
+                     {QStringLiteral("COM11"), QString()}};
+    }
+    void TearDown() override { QSettings(QStringLiteral("Nurvo"), QStringLiteral("QEN")).clear(); }
+
+    std::unique_ptr<TFormKonf> MakeDialog()
+    {
+        return std::make_unique<TFormKonf>(
+            port_, FlagAccess{[this] { return dtr_; }, [this](bool on) { dtr_ = on; }},
+            FlagAccess{[this] { return rts_; }, [this](bool on) { rts_ = on; }}, nullptr,
+            [this] { return platform_; });
+    }
+
+    QStringList Shown(const TFormKonf& d) const
+    {
+        QStringList items;
+        for (int i = 0; i < d.CCB1->count(); ++i) {
+            items.append(d.CCB1->itemText(i));
+        }
+        return items;
+    }
+
+    TComm64 port_;
+    bool dtr_ = true;
+    bool rts_ = true;
+    std::vector<PortEntry> platform_;
+};
+
+TEST_F(TFormKonfTest, LayoutCaptionsAndEnabledControls)
+{
+    auto d = MakeDialog();
+    EXPECT_TRUE(d->CreationError().isEmpty());
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Konfiguracja"));
+    SetEnglishTexts();
+    d->ApplyLanguageTexts();
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Configuration"));
+
+    ASSERT_EQ(d->PageControl1->count(), 1);
+    EXPECT_EQ(d->PageControl1->tabText(0), QStringLiteral("    Port RS-232    "));
+    EXPECT_EQ(d->PageControl1->currentWidget(), d->TabSheet1);
+    EXPECT_EQ(d->BitBtn1->text(), QStringLiteral("&OK"));
+    EXPECT_TRUE(d->BitBtn1->isDefault());
+    EXPECT_TRUE(d->CCB1->isEnabled());
+    for (QWidget* w :
+         {static_cast<QWidget*>(d->RadioGroup2), static_cast<QWidget*>(d->RadioGroup3),
+          static_cast<QWidget*>(d->RadioGroup4), static_cast<QWidget*>(d->RadioGroup5),
+          static_cast<QWidget*>(d->CheckBoxDTR), static_cast<QWidget*>(d->CheckBoxRTS)}) {
+        EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
+    }
+    EXPECT_GE(d->width(), kFormKonfWidth);
+    EXPECT_GE(d->height(), kFormKonfHeight);
+}
+
+TEST_F(TFormKonfTest, ShowingDisplaysTheSettingsInForce)
+{
+    struct Case {
+        TBaudRate baud;
+        const char* baudShown;
+        TParity parity;
+        const char* parityShown;
+        TStopbits stop;
+        const char* stopShown;
+        bool dtr, rts;
+    };
+    const Case cases[] = {
+        {cbr115200, "115200", paNone, "None", sb1_0, "1 Stop Bit", true, true},
+        {cbr9600, "9600", paEven, "Even", sb2_0, "2 Stop Bits", false, true},
+        {cbr300, "", paSpace, "Space", sb1_5, "1.5 ", true, false},
+    };
+    auto d = MakeDialog();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.baudShown);
+        port_.setBaudRate(c.baud);
+        port_.setParity(c.parity);
+        port_.setStopbits(c.stop);
+        dtr_ = c.dtr;
+        rts_ = c.rts;
+        d->show();
+        EXPECT_EQ(CheckedText(d->BaudRateItems), QString::fromLatin1(c.baudShown));
+        EXPECT_EQ(CheckedText(d->ParityItems), QString::fromLatin1(c.parityShown));
+        EXPECT_EQ(CheckedText(d->StopBitsItems), QString::fromLatin1(c.stopShown));
+        EXPECT_EQ(CheckedText(d->DataSizeItems), QStringLiteral("8 bits"));
+        EXPECT_EQ(d->CheckBoxDTR->isChecked(), c.dtr);
+        EXPECT_EQ(d->CheckBoxRTS->isChecked(), c.rts);
+        d->hide();
+    }
+    // Data sizes the group does not offer leave its selection as it was.
+    port_.setDatabits(da5);
+    d->show();
+    EXPECT_EQ(CheckedText(d->DataSizeItems), QStringLiteral("8 bits"));
+    d->hide();
+    port_.setDatabits(da7);
+    d->show();
+    EXPECT_EQ(CheckedText(d->DataSizeItems), QStringLiteral("7 bits"));
+}
+
+TEST_F(TFormKonfTest, PortListIsRebuiltOnEachShowWithDescriptions)
+{
+    auto d = MakeDialog();
+    d->show();
+    EXPECT_EQ(Shown(*d),
+              QStringList({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
+                           QStringLiteral("COM4"), QStringLiteral("COM11"),
+                           QStringLiteral("ttyUSB0 \u2013 FT232R USB UART")}));
+    EXPECT_EQ(d->CCB1->itemData(5).toString(), QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(d->CCB1->currentIndex(), 1);
+    d->hide();
+
+    platform_.push_back({QStringLiteral("ttyACM0"), QStringLiteral("Pico")});
+    d->show();
+    EXPECT_EQ(d->CCB1->count(), 7);
+    EXPECT_EQ(d->CCB1->itemText(5), QStringLiteral("ttyACM0 \u2013 Pico"));
+}
+
+TEST_F(TFormKonfTest, UnlistedDeviceShowsTheFirstEntryAndStaysUntilAPick)
+{
+    port_.setDeviceName(QStringLiteral("COM42"));
+    auto d = MakeDialog();
+    int shownIndex = -2;
+    WhenModalShows<TFormKonf>([&shownIndex](TFormKonf* dialog) {
+        shownIndex = dialog->CCB1->currentIndex();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    d->exec();
+    EXPECT_EQ(shownIndex, 0);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM42"));
+}
+
+// A pick takes effect at once, Enter closes, and the close of the main window stores the
+// picked port's number.
+TEST_F(TFormKonfTest, PickWithTheKeyboardSetsTheDeviceNameAtOnce)
+{
+    auto d = MakeDialog();
+    QString nameBeforeClose;
+    WhenModalShows<TFormKonf>([&nameBeforeClose, this](TFormKonf* dialog) {
+        dialog->CCB1->setFocus();
+        QTest::keyClick(dialog->CCB1, Qt::Key_Down); // COM2 -> COM3
+        nameBeforeClose = port_.DeviceName();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(d->exec(), QDialog::Accepted);
+    EXPECT_EQ(nameBeforeClose, QStringLiteral("COM3"));
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM3"));
+
+    const PortChoice choice{port_.DeviceName(), port_.BaudRate(), port_.Stopbits(),
+                            port_.Databits(), port_.Parity()};
+    const auto closing = ClosingValues(choice, dtr_, rts_, true);
+    EXPECT_STREQ(closing[0].name, "cm");
+    EXPECT_EQ(closing[0].value, 3);
+    EXPECT_EQ(closing[1].value, cbr115200);
+    EXPECT_EQ(DeviceNameForPort(PortNumberFromStored(closing[0].value)), QStringLiteral("COM3"));
+}
+
+TEST_F(TFormKonfTest, PickOfADeviceWithADescriptionGivesTheBareDeviceName)
+{
+    auto d = MakeDialog();
+    WhenModalShows<TFormKonf>([](TFormKonf* dialog) {
+        QTest::keyClick(dialog->CCB1, Qt::Key_End);
+        QTest::keyClick(dialog->BitBtn1, Qt::Key_Space);
+    });
+    d->exec();
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("ttyUSB0"));
+}
+
+TEST_F(TFormKonfTest, StoredPlacementIsAppliedAndAWrongTypeEndsTheCreation)
+{
+    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    store.setValue(QStringLiteral("pos/Konfiguracja"), QStringLiteral("not binary"));
+    store.sync();
+    auto bad = MakeDialog();
+    EXPECT_EQ(bad->CreationError(), QStringLiteral("Invalid data type for 'Konfiguracja'"));
+    EXPECT_EQ(bad->windowTitle(), QStringLiteral("Konfiguracja"));
+
+    const std::uint8_t record[16] = {40, 0, 0, 0, 30, 0, 0, 0, 10, 1, 0, 0, 76, 1, 0, 0};
+    RegWriteBytes(kRegPosKey, QStringLiteral("Konfiguracja"), record, 16);
+    auto d = MakeDialog();
+    EXPECT_TRUE(d->CreationError().isEmpty());
+    EXPECT_EQ(d->pos(), QPoint(40, 30));
+}
+
+} // namespace
+} // namespace zorva
