@@ -1,0 +1,43 @@
+// The main window's serial port `PortRS` as the link core sees it: the serial component with
+// the main window's design values (115200 bit/s, no parity, one stop bit, 8 data bits,
+// receive and transmit-empty events), its receive events handed to the link's parser.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "app/ShellRules.h"
+#include "link/LinkInterfaces.h"
+
+class QObject;
+
+namespace zorva {
+
+class TComm64;
+
+class PortRSLink final : public LinkPort {
+public:
+    PortRSLink();
+    ~PortRSLink() override;
+
+    // The component's receive event (`OnRxCharSignal`).
+    void SetRxCharHandler(std::function<void(QObject* sender, int count)> handler);
+    void SetDeviceName(const QString& name);
+    // Device name and settings as the close stores them.
+    PortChoice Choice() const;
+    TComm64& Component() { return *comm_; }
+
+    bool Enabled() const override;
+    void Open() override;
+    void Close() override;
+    QString DeviceName() const override;
+    int _Write_(const std::uint8_t* buffer, int count) override;
+    int _Read_(std::uint8_t* buffer, int count) override;
+    bool DTR(bool state) override;
+    bool RTS(bool state) override;
+
+private:
+    std::unique_ptr<TComm64> comm_;
+};
+
+} // namespace zorva
