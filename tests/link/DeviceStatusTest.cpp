@@ -1,0 +1,119 @@
+// The status strip, the firmware check and the status grid's colour rule.
+#include "LinkRig.h"
+#include "app/LanguageTexts.h"
+#include "link/StatusGrid.h"
+
+namespace zorva::test {
+namespace {
+
+using DeviceStatus = LinkTest;
+
+TEST_F(DeviceStatus, StripShowsFirmwareAndTheModulesClock)
+{
+    core->Tick();
+    Feed(Reply(kRxStatus, StatusRecord(2)));
+    EXPECT_EQ(view.stripConnected, true);
+    EXPECT_EQ(view.left, QStringLiteral("Połączono: moduł ZORVA v1.02"));
+    EXPECT_EQ(view.right, QStringLiteral("2011-03-15  14:05:09 "));
+    EXPECT_EQ(core->FirmwareVersion(), QStringLiteral("1.02"));
+
+    // The same content does not rewrite the captions; the grid is repainted every time.
+    const int leftSets = view.leftSets, rightSets = view.rightSets, repaints = view.gridRepaints;
+    Feed(Reply(kRxStatus, StatusRecord(2)));
+    EXPECT_EQ(view.leftSets, leftSets);
+    EXPECT_EQ(view.rightSets, rightSets);
+    EXPECT_EQ(view.gridRepaints, repaints + 1);
+    // Only the first status reply after an empty record started a read.
+    EXPECT_EQ(WrittenCodes(), (std::vector<int>{kCmdStan, kCmdDane}));
+}
+
+TEST_F(DeviceStatus, FirmwareUpToOneZeroTwoIsAcceptedNewerBlocksUntilToolButton4Click)
+{
+    struct Case {
+        std::uint8_t number;
+        QString version;
+        bool blocks;
+    };
+    const Case cases[] = {
+        {0, QStringLiteral("1.00"), false},   {1, QStringLiteral("1.01"), false},
+        {2, QStringLiteral("1.02"), false},   {3, QStringLiteral("1.03"), true},
+        {100, QStringLiteral("1.100"), true}, {10, QStringLiteral("1.10"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version.toStdString());
+        TearDown();
+        view = RecordingView{};
+        port = ScriptedPort{};
+        SetUp();
+        core->Tick();
+        const QString leftBefore = view.left;
+        Feed(Reply(kRxStatus, StatusRecord(c.number)));
+        EXPECT_EQ(core->FirmwareVersion(), c.version);
+        port.TakeWritten();
+        Ticks(5); // the read's countdown runs out
+        if (!c.blocks) {
+            EXPECT_TRUE(view.firmwareErrors.isEmpty());
+            EXPECT_EQ(view.left, Texts().txtConnected + c.version.mid(2));
+            EXPECT_FALSE(port.written.empty());
+            continue;
+        }
+        EXPECT_EQ(view.firmwareErrors,
+                  QStringList{Texts().txtConnected + c.version.mid(2) +
+                              QStringLiteral("\r\rProgram nie obsługuje tej wersji.")});
+        EXPECT_EQ(view.left, leftBefore); // captions left as they were
+        EXPECT_TRUE(port.written.empty());
+        core->ToolButton4Click();
+        EXPECT_EQ(view.settingsShown, 1);
+        EXPECT_TRUE(core->FirmwareVersion().isEmpty());
+        Ticks(5);
+        EXPECT_FALSE(port.TakeWritten().empty());
+    }
+}
+
+TEST_F(DeviceStatus, LostLinkGreysTheStripButKeepsTheFirmwareBlock)
+{
+    core->Tick();
+    Feed(Reply(kRxStatus, StatusRecord(2)));
+    Ticks(6 * 5); // the read runs out and the watchdog ends it
+    EXPECT_TRUE(core->StatusEmpty());
+    EXPECT_EQ(view.stripConnected, false);
+    EXPECT_EQ(view.left, Texts().txtNoConnection);
+    EXPECT_EQ(view.right, QString());
+    EXPECT_EQ(core->FirmwareVersion(), QStringLiteral("1.02"));
+}
+
+TEST(StatusGrid, CellColoursFollowChannelsAndInputs)
+{
+    // Byte 16 = 0x13: channels A and B present, camera A has a signal; byte 17 = 0x21: InA
+    // and InF active.
+    const Bytes record = StatusRecord(2, 0x13, 0x21);
+    using F = StatusCellFill;
+    const F expected[3][4] = {
+        {F::Green, F::Red, F::ButtonFace, F::ButtonFace},
+        {F::Red, F::Green, F::ButtonFace, F::ButtonFace},
+        {F::Green, F::Red, F::ButtonFace, F::ButtonFace},
+    };
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 1; col <= 4; ++col) {
+            const StatusCellLook look = StatusCellLookFor(record, col, row);
+            EXPECT_EQ(look.fill, expected[row][col - 1]) << "row " << row << " col " << col;
+            EXPECT_EQ(look.text, look.fill == F::ButtonFace ? StatusCellText::ButtonShadow
+                                                            : StatusCellText::Yellow);
+        }
+    }
+    // InC, InD, InG and InH set change nothing while channels C and D are absent.
+    const Bytes allInputs = StatusRecord(2, 0x13, 0xFF);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(StatusCellLookFor(allInputs, 3, row).fill, F::ButtonFace);
+        EXPECT_EQ(StatusCellLookFor(allInputs, 4, row).fill, F::ButtonFace);
+    }
+    // A record shorter than 18 bytes, and the title column, stay button face.
+    const Bytes shortRecord = StatusRecord(2, 0xFF, 0xFF, 17);
+    for (int col = 0; col <= 4; ++col) {
+        EXPECT_EQ(StatusCellLookFor(shortRecord, col, 0).fill, F::ButtonFace);
+    }
+    EXPECT_EQ(StatusCellLookFor(record, 0, 0).fill, F::ButtonFace);
+}
+
+} // namespace
+} // namespace zorva::test
