@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "FakeFields.h"
 #include "app/LanguageTexts.h"
@@ -61,6 +63,21 @@ TEST_F(Panel, EveryControlExistsUnderItsName)
         EXPECT_NE(panel->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     }
     EXPECT_EQ(panel->statusGrid(), panel->findChild<StatusGrid*>("StringGrid1"));
+}
+
+// Regression: a field disabled by an empty record kept the disabled colours after the record
+// switched its path on, because the window colours were read from the field's own palette.
+TEST_F(Panel, FieldsEnabledAgainGetTheWindowColoursBack)
+{
+    auto* sip = panel->findChild<QLineEdit*>(QStringLiteral("ME_sip"));
+    ASSERT_NE(sip, nullptr);
+    ASSERT_FALSE(sip->isEnabled());
+    record.setLinksBit(cfg::linkEthernet, true);
+    panel->ShowConfig();
+    const QPalette app = QApplication::palette(sip);
+    EXPECT_TRUE(sip->isEnabled());
+    EXPECT_EQ(sip->palette().color(QPalette::Base), app.color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(sip->palette().color(QPalette::Text), app.color(QPalette::Active, QPalette::Text));
 }
 
 TEST_F(Panel, ExternalModemBoxesAreNeverVisible)

@@ -1,5 +1,6 @@
 #include "config/ui/FieldAdapters.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +18,10 @@ namespace {
 // editor chose rather than the style's own greying.
 void SetPaletteColour(QWidget* widget, QPalette::ColorRole paletteRole, ColourRole role)
 {
+    // Named roles come from the application's palette, not from the widget's own, which an
+    // earlier call may have changed: re-enabling must give back the real window colours.
     QPalette pal = widget->palette();
-    pal.setColor(paletteRole, ColourOf(role, pal));
+    pal.setColor(paletteRole, ColourOf(role, QApplication::palette(widget)));
     widget->setPalette(pal);
 }
 
