@@ -4,7 +4,7 @@
 
 namespace zorva {
 
-PortRSLink::PortRSLink() : comm_(std::make_unique<TComm64>())
+PortRSLink::PortRSLink() : comm_(std::make_unique<TComm64>()), linkPort_(*comm_)
 {
     ApplyPortRSDefaults(*comm_);
 }
@@ -34,44 +34,9 @@ PortChoice PortRSLink::Choice() const
     return choice;
 }
 
-bool PortRSLink::Enabled() const
-{
-    return comm_->Enabled();
-}
-
-void PortRSLink::Open()
-{
-    comm_->Open();
-}
-
-void PortRSLink::Close()
-{
-    comm_->Close();
-}
-
 QString PortRSLink::DeviceName() const
 {
     return comm_->DeviceName();
-}
-
-int PortRSLink::_Write_(const std::uint8_t* buffer, int count)
-{
-    return comm_->_Write_(buffer, count);
-}
-
-int PortRSLink::_Read_(std::uint8_t* buffer, int count)
-{
-    return comm_->_Read_(buffer, count);
-}
-
-bool PortRSLink::DTR(bool state)
-{
-    return comm_->DTR(state);
-}
-
-bool PortRSLink::RTS(bool state)
-{
-    return comm_->RTS(state);
 }
 
 } // namespace zorva

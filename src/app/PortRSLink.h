@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/ShellRules.h"
-#include "link/LinkInterfaces.h"
+#include "link/TComm64LinkPort.h"
 
 class QObject;
 
@@ -15,10 +15,10 @@ namespace zorva {
 
 class TComm64;
 
-class PortRSLink final : public LinkPort {
+class PortRSLink {
 public:
     PortRSLink();
-    ~PortRSLink() override;
+    ~PortRSLink();
 
     // The component's receive event (`OnRxCharSignal`).
     void SetRxCharHandler(std::function<void(QObject* sender, int count)> handler);
@@ -26,18 +26,13 @@ public:
     // Device name and settings as the close stores them.
     PortChoice Choice() const;
     TComm64& Component() { return *comm_; }
-
-    bool Enabled() const override;
-    void Open() override;
-    void Close() override;
-    QString DeviceName() const override;
-    int _Write_(const std::uint8_t* buffer, int count) override;
-    int _Read_(std::uint8_t* buffer, int count) override;
-    bool DTR(bool state) override;
-    bool RTS(bool state) override;
+    QString DeviceName() const;
+    // The port as the link core uses it.
+    LinkPort& AsLinkPort() { return linkPort_; }
 
 private:
     std::unique_ptr<TComm64> comm_;
+    TComm64LinkPort linkPort_;
 };
 
 } // namespace zorva

@@ -393,7 +393,8 @@ void TForm1::FormCreate(const QStringList& arguments)
 
     // The link core starts with nothing pending, the picture transfer stopped and its timer
     // running; the idle hook runs its deferred messages once the event queue is empty.
-    link_ = std::make_unique<LinkCore>(*PortRS, *this, *previewLink_, clock_, config_, network_);
+    link_ = std::make_unique<LinkCore>(PortRS->AsLinkPort(), *this, *previewLink_, clock_, config_,
+                                       network_);
     link_->setLogFilePath(logFilePath_);
     PortRS->SetRxCharHandler([link = link_.get()](QObject* sender, int count) {
         link->PortRSRxCharSignal(sender, count);

@@ -13,7 +13,7 @@ add_library(app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/resources/app.qrc
 )
 target_include_directories(app PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(app PUBLIC appbase link configui configfile preview serial serialdialog
+target_link_libraries(app PUBLIC appbase link linkport configui configfile preview serial serialdialog
   Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Svg)
 # The version shown in the about box is the top-level project's VERSION.
 target_compile_definitions(app PRIVATE
