@@ -41,7 +41,7 @@ public:
     virtual void SetStatusStripConnected(bool connected) = 0;
     // The network group's caption `Label18` in the button-shadow colour (no module answers).
     virtual void SetLabel18ButtonShadow() = 0;
-    // Repaint of `StringGrid1`; its cells are drawn by StatusCellLook (StatusGrid.h).
+    // Repaint of `StringGrid1`; the grid colours its cells from the status record.
     virtual void RepaintStatusGrid() = 0;
 
     // `ToolButton2` (read), `ToolButton3` (write) and `ToolButton11` (clock) together.

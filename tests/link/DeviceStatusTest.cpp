@@ -1,7 +1,6 @@
 // The status strip, the firmware check and the status grid's colour rule.
 #include "LinkRig.h"
 #include "app/LanguageTexts.h"
-#include "link/StatusGrid.h"
 
 namespace zorva::test {
 namespace {
@@ -80,39 +79,6 @@ TEST_F(DeviceStatus, LostLinkGreysTheStripButKeepsTheFirmwareBlock)
     EXPECT_EQ(view.left, Texts().txtNoConnection);
     EXPECT_EQ(view.right, QString());
     EXPECT_EQ(core->FirmwareVersion(), QStringLiteral("1.02"));
-}
-
-TEST(StatusGrid, CellColoursFollowChannelsAndInputs)
-{
-    // Byte 16 = 0x13: channels A and B present, camera A has a signal; byte 17 = 0x21: InA
-    // and InF active.
-    const Bytes record = StatusRecord(2, 0x13, 0x21);
-    using F = StatusCellFill;
-    const F expected[3][4] = {
-        {F::Green, F::Red, F::ButtonFace, F::ButtonFace},
-        {F::Red, F::Green, F::ButtonFace, F::ButtonFace},
-        {F::Green, F::Red, F::ButtonFace, F::ButtonFace},
-    };
-    for (int row = 0; row < 3; ++row) {
-        for (int col = 1; col <= 4; ++col) {
-            const StatusCellLook look = StatusCellLookFor(record, col, row);
-            EXPECT_EQ(look.fill, expected[row][col - 1]) << "row " << row << " col " << col;
-            EXPECT_EQ(look.text, look.fill == F::ButtonFace ? StatusCellText::ButtonShadow
-                                                            : StatusCellText::Yellow);
-        }
-    }
-    // InC, InD, InG and InH set change nothing while channels C and D are absent.
-    const Bytes allInputs = StatusRecord(2, 0x13, 0xFF);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(StatusCellLookFor(allInputs, 3, row).fill, F::ButtonFace);
-        EXPECT_EQ(StatusCellLookFor(allInputs, 4, row).fill, F::ButtonFace);
-    }
-    // A record shorter than 18 bytes, and the title column, stay button face.
-    const Bytes shortRecord = StatusRecord(2, 0xFF, 0xFF, 17);
-    for (int col = 0; col <= 4; ++col) {
-        EXPECT_EQ(StatusCellLookFor(shortRecord, col, 0).fill, F::ButtonFace);
-    }
-    EXPECT_EQ(StatusCellLookFor(record, 0, 0).fill, F::ButtonFace);
 }
 
 } // namespace
