@@ -1,84 +1,13 @@
 // zorva-config: the configuration program of the ZORVA video-verification module.
 // Start-up: the splash for one second, then the main window, the port settings dialog and the
 // preview window in this order; the splash is hidden and the event loop runs until the main
-// window closes.
-#include <memory>
-
+// window closes (RunProgram).
 #include <QApplication>
-#include <QEventLoop>
-#include <QMessageBox>
-#include <QTimer>
 
-#include "app/PortRSLink.h"
-#include "app/TForm1.h"
-#include "app/TForm3.h"
-#include "app/TerminationSignals.h"
-#include "link/LinkCore.h"
-#include "preview/TFormPict.h"
-#include "serial/TFormKonf.h"
+#include "app/Program.h"
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ZORVA"));
-    // Closing the main window ends the program even while the preview window is open.
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    // A terminal's Ctrl+C or a logout's SIGTERM closes the main window like its close box, so
-    // the settings are stored. Quitting ends every event loop, a modal box's included; before
-    // the main window exists the program just ends.
-    zorva::TerminationSignals terminationSignals;
-    zorva::TForm1* mainWindow = nullptr;
-    bool stopRequested = false;
-    QObject::connect(&terminationSignals, &zorva::TerminationSignals::terminationRequested,
-                     &application, [&](int) {
-                         stopRequested = true;
-                         if (mainWindow != nullptr) {
-                             mainWindow->close();
-                         }
-                         QApplication::quit();
-                     });
-
-    zorva::TForm3 splash;
-    splash.CentreOn(nullptr);
-    splash.show();
-    splash.repaint();
-    // One second with the splash painted; user input waits until the windows exist.
-    {
-        QEventLoop wait;
-        QTimer::singleShot(1000, &wait, &QEventLoop::quit);
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    if (stopRequested) {
-        return 0;
-    }
-
-    zorva::TForm1 form1(QApplication::arguments());
-    mainWindow = &form1;
-    form1.SetAboutBox(&splash);
-    QObject::connect(&form1, &zorva::TForm1::Closed, &application, &QApplication::quit);
-    // The port settings dialog, then the preview window.
-    std::unique_ptr<zorva::TFormKonf> konf;
-    if (form1.Link() != nullptr) {
-        konf = std::make_unique<zorva::TFormKonf>(form1.Port().Component(),
-                                                  zorva::DtrFlagOf(*form1.Link()),
-                                                  zorva::RtsFlagOf(*form1.Link()), &form1);
-        form1.SetPortSettingsDialog(konf.get());
-        if (!konf->CreationError().isEmpty() && !stopRequested) {
-            QMessageBox::critical(nullptr, QStringLiteral("ZORVA"), konf->CreationError());
-        }
-    }
-    zorva::TFormPict preview;
-    form1.SetPreviewWindow(&preview);
-    if (!preview.CreationError().isEmpty() && !stopRequested) {
-        QMessageBox::critical(nullptr, QStringLiteral("ZORVA"), preview.CreationError());
-    }
-
-    splash.close();
-    if (stopRequested) {
-        form1.close();
-        return 0;
-    }
-    form1.show();
-    return QApplication::exec();
+    return zorva::RunProgram(application);
 }

@@ -5,6 +5,7 @@ add_library(app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CentredMessage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortRSLink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreviewLink.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Program.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramVersion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShellRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.cpp
