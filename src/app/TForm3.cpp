@@ -10,8 +10,8 @@
 #include <QSvgRenderer>
 
 #include "app/AppResources.h"
-#include "app/LanguageTexts.h"
 #include "app/ProgramVersion.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 

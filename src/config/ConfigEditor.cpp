@@ -2,9 +2,9 @@
 
 #include <cassert>
 
-#include "app/LanguageTexts.h"
 #include "config/FieldText.h"
 #include "config/IpFieldText.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 

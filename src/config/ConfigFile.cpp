@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 

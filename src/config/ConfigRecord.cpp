@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "app/Text8Bit.h"
+#include "shell/Text8Bit.h"
 
 namespace zorva {
 

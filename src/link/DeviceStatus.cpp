@@ -1,6 +1,6 @@
 // The status strip: connection, firmware, the module's clock; and the firmware check.
-#include "app/LanguageTexts.h"
 #include "link/LinkCore.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 

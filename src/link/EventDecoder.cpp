@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/IniFile.h"
 #include "link/Frames.h"
+#include "shell/IniFile.h"
 
 namespace zorva {
 

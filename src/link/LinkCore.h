@@ -14,7 +14,7 @@
 #include "config/ConfigRecord.h"
 #include "link/Frames.h"
 #include "link/LinkInterfaces.h"
-#include "link/PictureCounter.h"
+#include "shell/PictureCounter.h"
 
 namespace zorva {
 
@@ -99,7 +99,11 @@ public:
     bool RtsFlag() const { return rtsFlag_; }
     void setRtsFlag(bool on) { rtsFlag_ = on; }
 
-    // Read-only view of the state (status grid drawing, diagnostics, tests).
+    // The status record as last received, for the status grid.
+    const Bytes& statbuf() const { return statbuf_; }
+
+    // Read-only view of the sequencer's and parser's state for diagnostics: tests, benchmarks
+    // and the fuzz target look inside through these; the windows do not need them.
     int Timer1Tag() const { return tag_; }
     bool readit() const { return readit_; }
     bool writeit() const { return writeit_; }
@@ -108,15 +112,11 @@ public:
     QString kto() const { return kto_; }
     QString emsg() const { return emsg_; }
     QString imsg() const { return imsg_; }
-    QString pmsg() const { return pmsg_; }
     std::uint16_t lcbuf() const { return lcbuf_; }
     std::span<const std::uint8_t> ReceiveBuffer() const { return {cbuf_.data(), lcbuf_}; }
     const Bytes& sbuf() const { return sbuf_; }
-    const Bytes& statbuf() const { return statbuf_; }
     QString FmwDate() const { return fmwDate_; }
     bool Busy() const { return busy_; }
-    std::uint8_t PollCounter() const { return pollCounter_; }
-    std::uint16_t LastRequestedPacket() const { return lastPacket_; }
     const ReceiveCounters& Counters() const { return counters_; }
 
 private:

@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/LanguageTexts.h"
-#include "app/LogFile.h"
 #include "link/EventDecoder.h"
 #include "link/LinkCore.h"
+#include "shell/LanguageTexts.h"
+#include "shell/LogFile.h"
 
 namespace zorva {
 

@@ -2,9 +2,9 @@
 // its request and marks it pending; the once-a-second step counts down, retries and polls.
 #include <QCoreApplication>
 
-#include "app/LanguageTexts.h"
-#include "app/LogFile.h"
 #include "link/LinkCore.h"
+#include "shell/LanguageTexts.h"
+#include "shell/LogFile.h"
 
 namespace zorva {
 

@@ -17,13 +17,13 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/FormPlacement.h"
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
 #include "preview/JpegDecoder.h"
 #include "preview/PictureFiles.h"
 #include "preview/PictureView.h"
 #include "preview/PlaceholderPicture.h"
+#include "shell/FormPlacement.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 namespace {

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "link/PictureCounter.h"
+#include "shell/PictureCounter.h"
 
 class QButtonGroup;
 class QCheckBox;

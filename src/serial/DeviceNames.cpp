@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include "app/SettingsStore.h"
 #include "serial/SerialPlatform.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 

@@ -16,10 +16,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/FormPlacement.h"
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
 #include "serial/TComm64.h"
+#include "shell/FormPlacement.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QTest>
 
-#include "app/LanguageTexts.h"
 #include "app/TForm3.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 namespace {

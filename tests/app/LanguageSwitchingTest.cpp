@@ -7,10 +7,10 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
-#include "app/LanguageTexts.h"
 #include "config/ui/ConfigPanel.h"
 #include "config/ui/StatusGrid.h"
 #include "preview/TFormPict.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

@@ -14,8 +14,8 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
-#include "app/LogFile.h"
 #include "app/TForm3.h"
+#include "shell/LogFile.h"
 
 namespace zorva::test {
 namespace {

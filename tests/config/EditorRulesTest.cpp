@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "FakeFields.h"
-#include "app/LanguageTexts.h"
 #include "config/IpFieldText.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

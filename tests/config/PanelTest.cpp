@@ -12,10 +12,10 @@
 #include <QLineEdit>
 
 #include "FakeFields.h"
-#include "app/LanguageTexts.h"
 #include "config/ui/ColourPalette.h"
 #include "config/ui/ConfigPanel.h"
 #include "config/ui/StatusGrid.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <QImage>
 
-#include "app/LanguageTexts.h"
 #include "config/ui/ColourPalette.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 namespace {

@@ -9,10 +9,10 @@
 #include <QTest>
 
 #include "FakeFields.h"
-#include "app/LanguageTexts.h"
 #include "config/ui/ConfigPanel.h"
 #include "config/ui/MaskedEdit.h"
 #include "config/ui/SpinEdit.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

@@ -10,9 +10,9 @@
 #include <QTest>
 
 #include "ModalDriver.h"
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
 #include "config/ConfigFile.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 namespace {

@@ -16,8 +16,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 namespace {

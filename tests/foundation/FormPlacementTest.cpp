@@ -1,4 +1,4 @@
-#include "app/FormPlacement.h"
+#include "shell/FormPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "app/SettingsStore.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 

@@ -1,4 +1,4 @@
-#include "app/LanguageTexts.h"
+#include "shell/LanguageTexts.h"
 
 #include <gtest/gtest.h>
 

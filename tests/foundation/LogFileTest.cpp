@@ -1,4 +1,4 @@
-#include "app/LogFile.h"
+#include "shell/LogFile.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QTimeZone>
 
 #include "TestFiles.h"
-#include "app/Text8Bit.h"
+#include "shell/Text8Bit.h"
 
 namespace zorva {
 namespace {

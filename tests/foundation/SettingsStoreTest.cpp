@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "shell/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

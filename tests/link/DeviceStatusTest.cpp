@@ -1,6 +1,6 @@
 // The status strip, the firmware check and the status grid's colour rule.
 #include "LinkRig.h"
-#include "app/LanguageTexts.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/IniFile.h"
-#include "app/Text8Bit.h"
 #include "link/EventCodes.h"
 #include "link/Frames.h"
+#include "shell/IniFile.h"
+#include "shell/Text8Bit.h"
 
 namespace zorva {
 namespace {

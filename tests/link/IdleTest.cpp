@@ -6,9 +6,9 @@
 #include <QTimer>
 
 #include "LinkRig.h"
-#include "app/LanguageTexts.h"
 #include "link/ClockFrame.h"
 #include "link/IdleHook.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

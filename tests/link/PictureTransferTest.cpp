@@ -1,7 +1,7 @@
 // Picture transfer: each accepted packet requests the next at once; packets that are not
 // accepted are asked for again; the time-out lines; the picture size limit.
 #include "LinkRig.h"
-#include "app/LogFile.h"
+#include "shell/LogFile.h"
 
 namespace zorva::test {
 namespace {

@@ -1,7 +1,7 @@
 // The reply parser: framing (split frames, several frames, garbage, checksum errors), error
 // and event reports, the firmware date, and replies shorter than their handlers read.
 #include "LinkRig.h"
-#include "app/LogFile.h"
+#include "shell/LogFile.h"
 
 namespace zorva::test {
 namespace {

@@ -1,7 +1,7 @@
 // The sequencer's conversations: start-up, polling and the watchdog, reads, writes with the
 // reset that follows, the port settings and the immediate step.
 #include "LinkRig.h"
-#include "app/LanguageTexts.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva::test {
 namespace {

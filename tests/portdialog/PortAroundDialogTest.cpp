@@ -16,9 +16,9 @@
 #include <QTest>
 
 #include "ModalDriver.h"
-#include "app/LanguageTexts.h"
 #include "serial/TComm64.h"
 #include "serial/TFormKonf.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 namespace {

@@ -15,11 +15,11 @@
 #include <QTest>
 
 #include "ModalDriver.h"
-#include "app/FormPlacement.h"
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
 #include "app/ShellRules.h"
 #include "serial/TComm64.h"
+#include "shell/FormPlacement.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 namespace {

@@ -18,10 +18,10 @@
 #include <QToolButton>
 
 #include "JpegTestData.h"
-#include "app/LanguageTexts.h"
-#include "app/SettingsStore.h"
 #include "preview/JpegDecoder.h"
 #include "preview/PlaceholderPicture.h"
+#include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 namespace {

@@ -12,12 +12,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/LanguageTexts.h"
 #include "config/ui/FieldAdapters.h"
 #include "config/ui/MaskedEdit.h"
 #include "config/ui/PhoneEdit.h"
 #include "config/ui/SpinEdit.h"
 #include "config/ui/StatusGrid.h"
+#include "shell/LanguageTexts.h"
 
 namespace zorva {
 

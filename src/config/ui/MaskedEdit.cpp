@@ -4,7 +4,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 
-#include "app/Text8Bit.h"
+#include "shell/Text8Bit.h"
 
 namespace zorva {
 

@@ -1,10 +1,10 @@
-#include "app/IniFile.h"
+#include "shell/IniFile.h"
 
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringView>
 
-#include "app/Text8Bit.h"
+#include "shell/Text8Bit.h"
 
 namespace zorva {
 

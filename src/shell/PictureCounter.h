@@ -1,5 +1,5 @@
 // Values of the picture packet counter `pictcnt` that mean more than a packet number.
-// Header only, so that the preview window shares them without linking the link library.
+// Header only: the link core and the preview window share them without depending on each other.
 #pragma once
 
 #include <cstdint>

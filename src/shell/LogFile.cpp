@@ -1,4 +1,4 @@
-#include "app/LogFile.h"
+#include "shell/LogFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
-#include "app/IniFile.h"
-#include "app/Text8Bit.h"
+#include "shell/IniFile.h"
+#include "shell/Text8Bit.h"
 
 namespace zorva {
 

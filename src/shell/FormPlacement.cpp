@@ -1,4 +1,4 @@
-#include "app/FormPlacement.h"
+#include "shell/FormPlacement.h"
 
 #include <array>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "app/SettingsStore.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 

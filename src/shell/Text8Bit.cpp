@@ -1,4 +1,4 @@
-#include "app/Text8Bit.h"
+#include "shell/Text8Bit.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
