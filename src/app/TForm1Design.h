@@ -7,7 +7,6 @@
 
 namespace zorva::form1 {
 
-
 // Design sizes of the client area, top to bottom.
 inline constexpr int kClientWidth = 869;
 inline constexpr int kToolBarHeight = 35;

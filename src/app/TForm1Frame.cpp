@@ -1,7 +1,5 @@
 // The main window's frame: menus, tool bar, the client area's layout and the captions of the
 // language in force.
-#include "app/TForm1.h"
-
 #include <algorithm>
 
 #include <QAction>
@@ -23,6 +21,7 @@
 
 #include "app/PreviewLink.h"
 #include "app/ShellRules.h"
+#include "app/TForm1.h"
 #include "app/TForm1Design.h"
 #include "config/ui/ConfigPanel.h"
 #include "config/ui/StatusGrid.h"
@@ -34,7 +33,6 @@ namespace zorva {
 using namespace form1;
 
 namespace {
-
 
 // The client area lays out the status bar at its bottom and the event list in the band
 // between the configuration area and the status bar, whatever height it is given.

@@ -1,7 +1,5 @@
 // What the link core and the configuration editor need from the main window: captions, the
 // status strip, the logs, the message boxes and the port settings dialog.
-#include "app/TForm1.h"
-
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -26,6 +24,7 @@
 #include "app/CentredMessage.h"
 #include "app/PortRSLink.h"
 #include "app/ShellRules.h"
+#include "app/TForm1.h"
 #include "app/TForm1Design.h"
 #include "config/ui/ConfigPanel.h"
 #include "config/ui/StatusGrid.h"
