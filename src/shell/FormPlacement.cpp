@@ -46,17 +46,44 @@ void WriteInt32(std::uint8_t* p, std::int32_t value)
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
+// Where a window that does not fit goes: centred, or 0 when it is larger than the desktop.
+int CentredOrZero(int size, int extent)
+{
+    if (size < extent) {
+        // Integer division truncates towards zero, as required for negative differences too.
+        return static_cast<int>((std::int64_t{extent} - std::int64_t{size}) / 2);
+    }
+    return 0;
+}
+
 // One coordinate against one desktop extent; 64-bit so that junk values cannot overflow.
 int FitCoordinate(int position, int size, int extent)
 {
     if (std::int64_t{extent} >= std::int64_t{position} + kEdgeMargin) {
         return position;
     }
-    if (size < extent) {
-        // Integer division truncates towards zero, as required for negative differences too.
-        return static_cast<int>((std::int64_t{extent} - std::int64_t{size}) / 2);
+    return CentredOrZero(size, extent);
+}
+
+// Junk stored sizes can still leave a window where nobody can reach it: wholly before the
+// desktop's near edge, or, centred with a negative stored size, far beyond its far edge. With
+// the window's real size it comes back as the rule above brings back a window beyond the edge.
+int ReachableCoordinate(int position, int size, int origin, int extent)
+{
+    const std::int64_t relative = std::int64_t{position} - origin;
+    if (relative + size < 0 || relative + kEdgeMargin > extent) {
+        return origin + CentredOrZero(size, extent);
     }
-    return 0;
+    return position;
+}
+
+void KeepReachable(QWidget* form, const QRect& desktop)
+{
+    const int x = ReachableCoordinate(form->x(), form->width(), desktop.left(), desktop.width());
+    const int y = ReachableCoordinate(form->y(), form->height(), desktop.top(), desktop.height());
+    if (x != form->x() || y != form->y()) {
+        form->move(x, y);
+    }
 }
 
 QRect VirtualDesktop()
@@ -112,11 +139,13 @@ bool RestoreFormPlacement(QWidget* form, const QString& key, QString* error)
     if (std::int64_t{p.left} + p.top + p.width + p.height == 0) {
         return true;
     }
-    p = FitToDesktop(p, VirtualDesktop());
+    const QRect desktop = VirtualDesktop();
+    p = FitToDesktop(p, desktop);
     form->move(p.left, p.top);
     if (IsResizable(form)) {
         form->resize(p.width, p.height);
     }
+    KeepReachable(form, desktop);
     return true;
 }
 

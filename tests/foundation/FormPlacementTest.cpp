@@ -127,6 +127,33 @@ TEST_F(FormPlacement, RestoreBringsBackPositionAndSize)
     EXPECT_TRUE(error.isEmpty());
 }
 
+// Found by the settings fuzzer: a stored top of -78,174,669 put the window far above the
+// desktop, and a stored width of -588,000,000 centred it 294 million pixels to the right.
+TEST_F(FormPlacement, WindowWhollyBeforeTheDesktopComesBack)
+{
+    const QRect desktop = Desktop();
+    struct Case {
+        const char* name;
+        std::array<std::int32_t, 4> stored;
+        QPoint placed;
+    };
+    const Case cases[] = {
+        {"far above", {0, -78174669, 300, 200}, {0, (desktop.height() - 200) / 2}},
+        {"far to the left", {-5000, 10, 300, 200}, {(desktop.width() - 300) / 2, 10}},
+        {"partly visible stays", {-100, -50, 300, 200}, {-100, -50}},
+        {"centred far right by a negative stored width",
+         {900000, 10, -588000000, 200},
+         {(desktop.width() - 0) / 2, 10}},
+    };
+    for (const Case& c : cases) {
+        Store(QStringLiteral("ZORVA"), c.stored);
+        QWidget form;
+        form.setWindowTitle(QStringLiteral("ZORVA"));
+        EXPECT_TRUE(RestoreFormPlacement(&form, kRegKey)) << c.name;
+        EXPECT_EQ(form.pos(), c.placed) << c.name;
+    }
+}
+
 TEST_F(FormPlacement, FixedSizeAndToolWindowsKeepTheirSize)
 {
     Store(QStringLiteral("Konfiguracja"), {30, 40, 500, 400});
