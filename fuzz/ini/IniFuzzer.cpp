@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < 5; ++i) {
         payload.push_back(size > i ? data[i] : 0);
     }
-    [[maybe_unused]] const QString text = DecodeEventText(BuildFrame(kEventReply, payload), rig.path);
+    [[maybe_unused]] const QString text =
+        DecodeEventText(BuildFrame(kEventReply, payload), rig.path);
     const Bytes unknown = BuildFrame(kEventReply, Bytes{0xEE, 0x01});
     if (!lower.contains("ee") &&
         DecodeEventText(unknown, rig.path) != QString::fromLatin1(BytesToHex(unknown))) {

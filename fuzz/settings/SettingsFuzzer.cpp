@@ -38,10 +38,14 @@ struct StoredName {
 };
 
 const StoredName kNames[] = {
-    {"", QStringLiteral("cm")},     {"", QStringLiteral("pl")},
-    {"", QStringLiteral("picstr")}, {"", QStringLiteral("dpth")},
-    {"", QStringLiteral("ZORVA")},  {"", QStringLiteral("Podgląd")},
-    {"pos", QStringLiteral("Konfiguracja")}, {"ports", QStringLiteral("COM1")},
+    {"", QStringLiteral("cm")},
+    {"", QStringLiteral("pl")},
+    {"", QStringLiteral("picstr")},
+    {"", QStringLiteral("dpth")},
+    {"", QStringLiteral("ZORVA")},
+    {"", QStringLiteral("Podgląd")},
+    {"pos", QStringLiteral("Konfiguracja")},
+    {"ports", QStringLiteral("COM1")},
     {"ports", QStringLiteral("com2")},
 };
 
@@ -95,7 +99,8 @@ void CheckByteRead(const QString& name)
             Fail("a one-byte read wrote past its buffer");
         }
     }
-    if (!ok && (error != QStringLiteral("Invalid data type for '%1'").arg(name) || buffer[0] != 0)) {
+    if (!ok &&
+        (error != QStringLiteral("Invalid data type for '%1'").arg(name) || buffer[0] != 0)) {
         Fail("a refused value was not reported as the wrong type, or left a byte");
     }
 }
