@@ -1,4 +1,6 @@
 // The status strip: connection, firmware, the module's clock; and the firmware check.
+#include <algorithm>
+
 #include "link/LinkCore.h"
 #include "shell/LanguageTexts.h"
 
@@ -14,8 +16,16 @@ QString TwoDigits(unsigned value)
 }
 } // namespace
 
+bool LinkCore::StatusShownFor(std::span<const std::uint8_t> record) const
+{
+    return statusShown_ && !record.empty() && fmwDate_ == shownFmwDate_ &&
+           shownConnectedText_ == Texts().txtConnected &&
+           std::equal(record.begin(), record.end(), statbuf_.begin(), statbuf_.end());
+}
+
 void LinkCore::ShowStatus()
 {
+    statusShown_ = false;
     QString left;
     QString right;
     if (statbuf_.empty()) {
@@ -50,6 +60,11 @@ void LinkCore::ShowStatus()
         view_.SetStatusRightCaption(right);
     }
     view_.RepaintStatusGrid();
+    // Both captions now show this record; a firmware that is not supported is never
+    // remembered, so that its message comes with every reply as before.
+    statusShown_ = !statbuf_.empty();
+    shownConnectedText_ = Texts().txtConnected;
+    shownFmwDate_ = fmwDate_;
 }
 
 } // namespace zorva

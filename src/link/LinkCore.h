@@ -82,6 +82,8 @@ public:
     QString DecodeEventFrame(std::span<const std::uint8_t> frame) const;
     // Renders the status record in the status strip and checks the firmware.
     void ShowStatus();
+    // True when the strip already shows `record` as ShowStatus would render it now.
+    bool StatusShownFor(std::span<const std::uint8_t> record) const;
 
     // For the preview window (SB_playClick, SB_stopClick).
     std::uint16_t pictcnt() const { return pictcnt_; }
@@ -163,6 +165,11 @@ private:
     std::uint8_t pollCounter_ = 1;
     std::uint16_t lastPacket_ = 0;
     QString fmwVersion_;
+    // What the status strip shows: the record in statbuf_, in the language of this caption,
+    // with this firmware date.
+    bool statusShown_ = false;
+    QString shownConnectedText_;
+    QString shownFmwDate_;
     bool dtrFlag_ = true;
     bool rtsFlag_ = true;
 

@@ -193,8 +193,13 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
     case kRxStatus: {
         rxcnt_ = kWatchdogRounds;
         const bool wasEmpty = statbuf_.empty();
-        statbuf_.assign(payload.begin(), payload.end());
-        ShowStatus();
+        if (StatusShownFor(payload)) {
+            // The same record as last time: the strip already says it all.
+            view_.RepaintStatusGrid();
+        } else {
+            statbuf_.assign(payload.begin(), payload.end());
+            ShowStatus();
+        }
         fmwDate_.clear();
         if (wasEmpty) {
             ToolButton2Click();

@@ -269,7 +269,18 @@ bool TFormPict::Load2pict(std::uint8_t cam, QString* error)
         return false;
     }
     lastPictureFile_ = path;
+    // The line does not wait for the screen: the file is on disk before the next request
+    // leaves, and the picture is decoded and shown as soon as the reply handler has returned.
+    QMetaObject::invokeMethod(
+        this, [this, saved = picStream_] { ShowSavedPicture(saved); }, Qt::QueuedConnection);
+    return true;
+}
 
+void TFormPict::ShowSavedPicture(const QByteArray& saved)
+{
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(saved.constData()),
+        static_cast<std::size_t>(saved.size()));
     SetFrameColour(kFlashGreen);
     for (QWidget* strip : {Panel2, Panel3, Panel4, Panel5}) {
         strip->repaint();
@@ -290,11 +301,10 @@ bool TFormPict::Load2pict(std::uint8_t cam, QString* error)
         // Not a picture: the placeholder stands in, and the frame stays lit until a later
         // picture's flash ends.
         ShowPicture(Image2);
-        return true;
+        return;
     }
     ShowPicture(picture.image);
     Timer1->start();
-    return true;
 }
 
 std::uint8_t TFormPict::KamNr() const

@@ -41,9 +41,10 @@ public:
     void clrStream();
     // Appends l bytes (0 to 255 in practice) from x to the picture being assembled.
     void add2Stream(const std::uint8_t* x, int l);
-    // Saves the assembled picture under the next file name and shows it. Returns false and sets
-    // *error when the file cannot be written; the shown picture is then unchanged. A picture
-    // that cannot be decoded is not an error: the placeholder is shown instead.
+    // Saves the assembled picture under the next file name; it is decoded and shown as soon as
+    // control returns to the event loop. Returns false and sets *error when the file cannot be
+    // written; the shown picture is then unchanged. A picture that cannot be decoded is not an
+    // error: the placeholder is shown instead.
     bool Load2pict(std::uint8_t cam, QString* error = nullptr);
     // Camera mask of the chosen camera: A 1, B 2, C 4, D 8; 1 when none is chosen.
     std::uint8_t KamNr() const;
@@ -103,6 +104,8 @@ private:
     void BuildControls();
     void SetFrameColour(const QColor& colour);
     void ShowPicture(const QImage& picture);
+    // Flashes the frame, decodes the picture saved last and shows it.
+    void ShowSavedPicture(const QByteArray& saved);
     std::uint16_t pictcnt() const;
     void setPictcnt(std::uint16_t value);
 

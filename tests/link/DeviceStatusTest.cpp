@@ -26,6 +26,27 @@ TEST_F(DeviceStatus, StripShowsFirmwareAndTheModulesClock)
     EXPECT_EQ(WrittenCodes(), (std::vector<int>{kCmdStan, kCmdDane}));
 }
 
+// A repeated record skips the strip's texts, but not when what they are made of has changed.
+TEST_F(DeviceStatus, RepeatedRecordFollowsLanguageFirmwareDateAndUnsupportedFirmware)
+{
+    core->Tick();
+    Feed(Reply(kRxStatus, StatusRecord(2)));
+    SetEnglishTexts();
+    Feed(Reply(kRxStatus, StatusRecord(2)));
+    EXPECT_EQ(view.left, Texts().txtConnected + QStringLiteral("02"));
+    SetPolishTexts();
+
+    Feed(Reply(kRxFirmwareDate, {0x15, 0x03, 0x20, 0x11}));
+    EXPECT_EQ(view.left, Texts().txtConnected + QStringLiteral("02 2011-03-15"));
+    Feed(Reply(kRxStatus, StatusRecord(2))); // shows the date once more, then forgets it
+    Feed(Reply(kRxStatus, StatusRecord(2)));
+    EXPECT_EQ(view.left, Texts().txtConnected + QStringLiteral("02"));
+
+    Feed(Reply(kRxStatus, StatusRecord(3)));
+    Feed(Reply(kRxStatus, StatusRecord(3)));
+    EXPECT_EQ(view.firmwareErrors.size(), 2);
+}
+
 TEST_F(DeviceStatus, FirmwareUpToOneZeroTwoIsAcceptedNewerBlocksUntilToolButton4Click)
 {
     struct Case {

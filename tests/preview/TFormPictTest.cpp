@@ -100,6 +100,8 @@ protected:
         }
         const bool saved = form_->Load2pict(tag, error);
         pictcnt_ = kPictComplete;
+        // The picture is shown once the reply handler has returned to the event loop.
+        QCoreApplication::sendPostedEvents(form_.get(), QEvent::MetaCall);
         return saved;
     }
 
@@ -160,6 +162,26 @@ TEST_F(PreviewWindow, FileNamesCycleThroughFiveHundredAndOne)
     }
     EXPECT_EQ(QDir(pictures_.path()).entryList(QDir::Files).size(), 501);
     EXPECT_TRUE(ReadFile(PicturePath("zr_p01_001.jpg")).endsWith("502"));
+}
+
+// The next request must not wait for the decoding: when Load2pict returns, the file is whole on
+// disk and the shown picture is still the one before; it changes once the handler has returned.
+TEST_F(PreviewWindow, PictureIsSavedAtOnceAndShownAfterTheHandler)
+{
+    const QImage source = MakeTestPattern(40, 30);
+    ASSERT_TRUE(Receive(EncodeJpeg(source)));
+    const QImage before = form_->ShownPicture();
+
+    const auto next = EncodeJpeg(MakeTestPattern(24, 16));
+    form_->SB_playClick();
+    form_->add2Stream(next.data(), int(next.size()));
+    ASSERT_TRUE(form_->Load2pict(1));
+    EXPECT_EQ(ReadFile(form_->LastPictureFile()), form_->PicStream());
+    EXPECT_EQ(form_->ShownPicture(), before);
+    // A new picture starting before the event loop runs does not change what is shown.
+    form_->SB_playClick();
+    QCoreApplication::sendPostedEvents(form_.get(), QEvent::MetaCall);
+    EXPECT_EQ(form_->ShownPicture().size(), QSize(24, 16));
 }
 
 TEST_F(PreviewWindow, TagIsWrittenInHex)
