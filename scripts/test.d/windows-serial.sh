@@ -53,6 +53,7 @@ for link in com1 com2 com3; do
 done
 
 wine_env_init
+echo "-- wine prefix ready (${SECONDS} s)"
 wine_env_preload "$build/ptymodem"
 map_com 1 "$lines/com1"
 map_com 2 "$lines/com2"
@@ -60,4 +61,5 @@ map_com 3 "$lines/com3"
 map_com 10 "$lines/com1"
 
 echo "-- serial_platform_win_tests (wine)"
-ZORVA_WINE_PORTS=1 wine_run "$program" --gtest_color=no
+# A hung wait must fail the stage, not stall it.
+ZORVA_WINE_PORTS=1 WINE_RUN_TIMEOUT=180 wine_run "$program" --gtest_color=no

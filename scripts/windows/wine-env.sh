@@ -1,9 +1,10 @@
 # Sourceable set-up for running Windows builds under wine on this Debian machine:
 #   source scripts/windows/wine-env.sh
 #   wine_env_init            private WINEPREFIX (quiet, initialised), WINE and WINESERVER found
-#   map_com N DEVICE         COMn opens DEVICE (a pseudo-terminal, say); takes effect at once
+#   map_com N DEVICE         COMn opens DEVICE (a pseudo-terminal, say), from the next wine_run
 #   wine_env_preload [DIR]   builds the modem-line library for pseudo-terminals (once per DIR)
-#   wine_run PROGRAM ARGS    runs a Windows program with that library preloaded
+#   wine_run PROGRAM ARGS    runs a Windows program with that library preloaded (killed after
+#                            WINE_RUN_TIMEOUT seconds when that is set)
 #   wine_env_stop            stops the wineserver and removes the private prefix
 # Installs wine64 when it is missing. Needs bash; sets no shell options of its own.
 
@@ -62,14 +63,32 @@ wine_env_init() {
   "$WINESERVER" -w
 }
 
-# A symbolic link in dosdevices is reset when wine starts; the registry entry sticks, and the
-# wineserver must restart to read it.
+# COMn opens DEVICE. A symbolic link in dosdevices is reset when wine starts; the registry
+# entry sticks, and the wineserver must restart to read it. Mappings are collected and written
+# in one go before the next wine_run (each start of wine costs seconds).
+wine_env_ports=()
 map_com() {
-  local n=$1 device=$2
-  "$WINE" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$device" /f >/dev/null 2>&1 ||
-    { echo "wine-env: cannot map COM$n" >&2; return 1; }
+  wine_env_ports+=("\"COM$1\"=\"${2//\\/\\\\}\"")
+}
+
+wine_env_apply_ports() {
+  [ ${#wine_env_ports[@]} -eq 0 ] && return 0
+  local file="$WINEPREFIX/zorva-ports.reg"
+  {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
+    printf '%s\n' "${wine_env_ports[@]}"
+  } >"$file"
+  "$WINE" reg import "$(winepath_of "$file")" >/dev/null 2>&1 ||
+    { echo "wine-env: cannot map the COM ports" >&2; return 1; }
   "$WINESERVER" -k
   "$WINESERVER" -w
+  wine_env_ports=()
+}
+
+# The file's name on wine's Z: drive (the root of the Unix file system).
+winepath_of() {
+  local path=$1
+  echo "Z:${path//\//\\}"
 }
 
 wine_env_preload() {
@@ -85,7 +104,11 @@ wine_env_preload() {
 }
 
 wine_run() {
-  LD_PRELOAD="${ZORVA_PTYMODEM:-}${LD_PRELOAD:+:$LD_PRELOAD}" "$WINE" "$@"
+  wine_env_apply_ports || return 1
+  # A server of our own, quiet: when killed it dumps every object left to its stderr.
+  LD_PRELOAD="${ZORVA_PTYMODEM:-}" "$WINESERVER" -p3 >/dev/null 2>&1 || true
+  LD_PRELOAD="${ZORVA_PTYMODEM:-}${LD_PRELOAD:+:$LD_PRELOAD}" \
+    timeout -s KILL "${WINE_RUN_TIMEOUT:-0}" "$WINE" "$@"
 }
 
 wine_env_stop() {

@@ -125,6 +125,13 @@ public:
                 if (started.kind != WaitResult::Kind::kTimeout) {
                     return started;
                 }
+                if (!armed_) {
+                    // Ended at once with nothing to report (a mask change): arm again.
+                    if (Clock::now() >= end) {
+                        return {WaitResult::Kind::kTimeout, 0};
+                    }
+                    continue;
+                }
             }
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
