@@ -542,22 +542,5 @@ TEST_F(WinePorts, FarEndGoingAwayIsAHangUp)
     EXPECT_NE(OpenWithin(kVanishingLine, 10s), nullptr);
 }
 
-// A transfer that fails because the device has gone makes the next wait report the hang-up.
-TEST_F(WinePorts, TransferFindingTheDeviceGoneEndsTheWait)
-{
-    auto port = OpenWithin(kVanishingLine, 10s);
-    ASSERT_NE(port, nullptr);
-    const std::uint8_t bye = '!';
-    ASSERT_EQ(port->Write(&bye, 1, 2000), 1);
-    std::uint8_t byte = 0;
-    EXPECT_EQ(port->Read(&byte, 1, 2000), -1);
-    auto waiter = port->CreateEventWaiter(kEvRxChar);
-    ASSERT_NE(waiter, nullptr);
-    EXPECT_EQ(waiter->Wait(10000).kind, Kind::kHangUp);
-    waiter.reset();
-    port.reset();
-    EXPECT_NE(OpenWithin(kVanishingLine, 10s), nullptr);
-}
-
 } // namespace
 } // namespace zorva::serial
