@@ -469,6 +469,23 @@ TEST_F(LineTest, ReadGivesUpAfterItsBoundAndLetsGoOfTheBuffer)
     EXPECT_EQ(first, std::vector<std::uint8_t>(10, 0xEE));
 }
 
+// A write the far end does not take in time gives up; the line stays usable afterwards.
+TEST_F(LineTest, WriteGivesUpAfterItsBound)
+{
+    const std::vector<std::uint8_t> flood(1 << 20, 'w');
+    EXPECT_EQ(port->Write(flood.data(), static_cast<int>(flood.size()), 2000), -1);
+
+    // What had left before the write was cancelled arrives, and nothing more.
+    std::size_t arrived = 0;
+    for (std::string part; !(part = farEnd->Receive(1 << 16, 300ms)).empty();) {
+        arrived += part.size();
+    }
+    EXPECT_LT(arrived, flood.size());
+    const std::uint8_t bytes[] = {'o', 'k'};
+    EXPECT_EQ(port->Write(bytes, 2, 2000), 2);
+    EXPECT_EQ(farEnd->Receive(2, 5s), "ok");
+}
+
 TEST_F(LineTest, PurgeDiscardsTheInputQueue)
 {
     auto waiter = port->CreateEventWaiter(kEvRxChar);
