@@ -100,7 +100,12 @@ winepath_of() {
   echo "Z:${path//\//\\}"
 }
 
+# A library already given in ZORVA_PTYMODEM is used as it is.
 wine_env_preload() {
+  if [ $# -eq 0 ] && [ -n "${ZORVA_PTYMODEM:-}" ] && [ -e "$ZORVA_PTYMODEM" ]; then
+    export ZORVA_PTYMODEM
+    return 0
+  fi
   local dir=${1:-$WINEPREFIX}
   local src="$wine_env_root/tests/windows/ptymodem/ptymodem.c"
   ZORVA_PTYMODEM="$dir/libptymodem.so"
