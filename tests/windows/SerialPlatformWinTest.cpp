@@ -4,11 +4,6 @@
 //   COM3: a line whose far end goes away when it receives a byte, and comes back soon after.
 #include <gtest/gtest.h>
 
-#include "serial/SerialPlatform.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -17,6 +12,8 @@
 #include <thread>
 #include <vector>
 #include <windows.h>
+
+#include "serial/SerialPlatform.h"
 
 namespace zorva::serial {
 namespace {
