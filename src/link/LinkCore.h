@@ -78,6 +78,8 @@ public:
 
     // Reply parser: the port's receive event.
     void PortRSRxCharSignal(QObject* Sender, int Count);
+    // True while a receive event is being handled (also inside a dialog the parser opened).
+    bool InParser() const { return inParser_; }
     // One log line for an event report frame (date, time and the decoded text).
     QString DecodeEventFrame(std::span<const std::uint8_t> frame) const;
     // Renders the status record in the status strip and checks the firmware.
