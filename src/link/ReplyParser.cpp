@@ -348,7 +348,7 @@ void LinkCore::OnEventReport(std::span<const std::uint8_t> frame)
 
 QString LinkCore::EventLanguageFile() const
 {
-    return languageDir_ +
+    return languageDir() +
            (view_.Polski1Checked() ? QStringLiteral("/zr_pl.ini") : QStringLiteral("/zr_en.ini"));
 }
 
