@@ -313,6 +313,26 @@ TEST_F(Sequencer, ConfigurationReplyLeavesTheBytesBeyondItsPayload)
     }
 }
 
+TEST_F(Sequencer, OnlyTheToolButtonForgetsTheFirmwareVersion)
+{
+    struct Case {
+        const char* command;
+        void (LinkCore::*click)();
+        QString firmwareAfter;
+    };
+    const Case cases[] = {
+        {"RS-232 menu item", &LinkCore::RS2321Click, QStringLiteral("1.02")},
+        {"RS-232 tool button", &LinkCore::ToolButton4Click, QString()},
+    };
+    Connect();
+    for (const Case& c : cases) {
+        Feed(Reply(kRxStatus, StatusRecord()));
+        ASSERT_EQ(core->FirmwareVersion(), QStringLiteral("1.02"));
+        (core.get()->*c.click)();
+        EXPECT_EQ(core->FirmwareVersion(), c.firmwareAfter) << c.command;
+    }
+}
+
 TEST_F(Sequencer, ImmediateStepCountsDownAndRestartsTheTimerInterval)
 {
     Connect();
