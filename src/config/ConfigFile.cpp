@@ -43,6 +43,28 @@ bool LoadBlock(const QString& fileName, ConfigRecord::Image& buffer)
     return true;
 }
 
+namespace {
+
+// The plain save over an existing file: used where the atomic save cannot make its temporary
+// file beside the target or cannot put it in the target's place (a folder the user may not
+// write), while the file itself may well be writable.
+bool WriteInPlace(const QString& fileName, const ConfigRecord::Image& buffer)
+{
+    if (!QFileInfo(fileName).isFile()) {
+        return false;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        return false;
+    }
+    const auto size = static_cast<qint64>(buffer.size());
+    const bool written = file.write(reinterpret_cast<const char*>(buffer.data()), size) == size;
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
 bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer)
 {
     // QSaveFile writes a temporary file beside the target and renames it over the target only
@@ -51,13 +73,13 @@ bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer)
     // seen by commit(), which would then put a truncated file in place of the old one.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return false;
+        return WriteInPlace(fileName, buffer);
     }
     const auto size = static_cast<qint64>(buffer.size());
     if (file.write(reinterpret_cast<const char*>(buffer.data()), size) != size || !file.flush()) {
         return false; // the temporary file goes with `file`; the target is untouched
     }
-    return file.commit();
+    return file.commit() || WriteInPlace(fileName, buffer);
 }
 
 QString FolderWithSeparator(const QString& filePath)

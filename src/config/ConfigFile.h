@@ -23,7 +23,9 @@ inline const QString kLastDirValue = QStringLiteral("dpth");
 bool LoadBlock(const QString& fileName, ConfigRecord::Image& buffer);
 
 // Writes the 2048 bytes as the whole file. The new content replaces the old one only once it
-// has been written completely, so a failed save leaves an existing file as it was.
+// has been written completely, so a failed write leaves an existing file as it was. Where the
+// new content cannot be put in place that way (a folder the user may not write), an existing
+// file is written in place.
 // Reports nothing; false on any failure.
 bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer);
 

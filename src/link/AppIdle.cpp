@@ -27,6 +27,11 @@ bool LinkCore::HasPendingMessage() const
 
 void LinkCore::ShowPendingMessages()
 {
+    // The unsupported-firmware message runs its event loop inside the parser; a box or a clock
+    // frame from there would land in the middle of a reply.
+    if (inParser_) {
+        return;
+    }
     // Each text is taken before its dialog opens, so a dialog's own event loop never shows it
     // a second time.
     if (!emsg_.isEmpty()) {

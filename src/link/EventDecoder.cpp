@@ -14,6 +14,20 @@ const QString kSection = QStringLiteral("LOG");
 const QString kNoPattern = QStringLiteral("???");
 const QString kNoArgument = QStringLiteral("nic");
 constexpr int kMaxTextArguments = 2;
+// An event line is cut to this length, so a wider field changes nothing that is seen; the cap
+// keeps a language file from asking for a huge string.
+constexpr qsizetype kMaxFieldWidth = 255;
+
+// Reads the digits at `at` as a number, capped at kMaxFieldWidth; nothing read gives 0.
+qsizetype TakeNumber(const QString& pattern, qsizetype& at)
+{
+    qsizetype value = 0;
+    while (at < pattern.size() && pattern[at].isDigit() && pattern[at].unicode() < 0x80) {
+        value = std::min(kMaxFieldWidth, value * 10 + (pattern[at].unicode() - u'0'));
+        ++at;
+    }
+    return value;
+}
 
 // Takes up to `count` bytes from the front; missing bytes read as 0.
 std::uint32_t TakeLittleEndian(std::span<const std::uint8_t>& bytes, std::size_t count)
@@ -34,6 +48,10 @@ QString DecodeEventArg(const QString& kind, std::span<const std::uint8_t>& bytes
         return QString::number(static_cast<std::int32_t>(TakeLittleEndian(bytes, 4)));
     }
     if (kind == QLatin1String("ABCD")) {
+        // A missing byte names no camera; reading it as 0 would name camera A.
+        if (bytes.empty()) {
+            return QStringLiteral("?");
+        }
         const std::uint32_t camera = TakeLittleEndian(bytes, 1);
         return camera < 4 ? QString(QChar(u'A' + camera)) : QStringLiteral("?");
     }
@@ -51,18 +69,40 @@ QString FormatEventPattern(const QString& pattern, const QString& first, const Q
             result += c;
             continue;
         }
-        if (i + 1 >= pattern.size()) {
-            return pattern;
-        }
-        const QChar conversion = pattern[++i];
-        if (conversion == QLatin1Char('%')) {
+        ++i;
+        if (i < pattern.size() && pattern[i] == QLatin1Char('%')) {
             result += QLatin1Char('%');
-        } else if (conversion == QLatin1Char('s') && used < kMaxTextArguments) {
-            result += used == 0 ? first : second;
-            ++used;
-        } else {
+            continue;
+        }
+        // A text placeholder: %[-...][width][.precision]s, as printf reads it.
+        bool left = false;
+        while (i < pattern.size() && pattern[i] == QLatin1Char('-')) {
+            left = true;
+            ++i;
+        }
+        // A leading 0 would be a flag, not part of the width.
+        if (i < pattern.size() && pattern[i] == QLatin1Char('0')) {
             return pattern;
         }
+        const qsizetype width = TakeNumber(pattern, i);
+        qsizetype precision = -1;
+        if (i < pattern.size() && pattern[i] == QLatin1Char('.')) {
+            ++i;
+            precision = TakeNumber(pattern, i);
+        }
+        if (i >= pattern.size() || pattern[i] != QLatin1Char('s') || used >= kMaxTextArguments) {
+            return pattern;
+        }
+        QString text = used == 0 ? first : second;
+        ++used;
+        if (precision >= 0) {
+            text.truncate(precision);
+        }
+        if (text.size() < width) {
+            const QString padding(width - text.size(), QLatin1Char(' '));
+            text = left ? text + padding : padding + text;
+        }
+        result += text;
     }
     return result;
 }

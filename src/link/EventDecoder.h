@@ -14,7 +14,8 @@ namespace zorva {
 // the report lacks read as 0.
 QString DecodeEventArg(const QString& kind, std::span<const std::uint8_t>& bytes);
 
-// The pattern with its "%s" placeholders replaced by `first` and `second`, in order, and "%%" by
+// The pattern with its text placeholders ("%s", also with the flag "-", a width and a precision,
+// as printf formats them) replaced by `first` and `second`, in order, and "%%" by
 // "%". A pattern with any other conversion or with more than two "%s" is returned unchanged, so
 // no language file can make the formatting read what is not there.
 QString FormatEventPattern(const QString& pattern, const QString& first, const QString& second);

@@ -21,8 +21,9 @@ void IdleHook::OnAboutToBlock()
     inCallback_ = true;
     core_.SyncPreviewButtons();
     // While the messages are on screen their dialogs' own loops go idle too; the messages
-    // posted meanwhile wait until the dialogs are closed.
-    if (!scheduled_ && !showing_ && core_.HasPendingMessage()) {
+    // posted meanwhile wait until the dialogs are closed. Likewise while a dialog of the parser
+    // is open: they wait until the parser has returned.
+    if (!scheduled_ && !showing_ && !core_.InParser() && core_.HasPendingMessage()) {
         scheduled_ = true;
         QTimer::singleShot(0, this, &IdleHook::ShowMessages);
     }

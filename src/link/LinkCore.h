@@ -78,8 +78,12 @@ public:
 
     // Reply parser: the port's receive event.
     void PortRSRxCharSignal(QObject* Sender, int Count);
+    // True while a receive event is being handled (also inside a dialog the parser opened).
+    bool InParser() const { return inParser_; }
     // One log line for an event report frame (date, time and the decoded text).
     QString DecodeEventFrame(std::span<const std::uint8_t> frame) const;
+    // The language file that event reports are decoded with, by the menu's language.
+    QString EventLanguageFile() const;
     // Renders the status record in the status strip and checks the firmware.
     void ShowStatus();
     // True when the strip already shows `record` as ShowStatus would render it now.
@@ -130,7 +134,6 @@ private:
     // The line with the date-and-time prefix; the prefix is made only when there is a log file.
     void LogFileStamped(const QString& text) const;
     QString Stamp() const;
-    QString EventLanguageFile() const;
 
     // Reply parser parts.
     void Intake(int count);

@@ -278,7 +278,7 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
     if (kind != 0x0 && kind != 0xF) {
         return askAgain();
     }
-    // A packet that lacks its number, its size or part of its data is asked for again.
+    // A packet that lacks its number or its size is asked for again.
     if (payload.size() < 3) {
         return askAgain();
     }
@@ -287,13 +287,16 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
     if (size != preview_.PictWB()) {
         return askAgain();
     }
-    const std::size_t dataLength = std::size_t{kPictureUnit} * size;
-    if (payload.size() - 3 < dataLength) {
-        return askAgain();
-    }
+    // A wrong number ends the handler whatever the data: a stray or late packet must not
+    // trigger a request of its own.
     if (number != pictcnt_) {
         view_.Memo1Add(kWrongPacket);
         return Flow::EndHandler;
+    }
+    // The right packet with part of its data missing is asked for again.
+    const std::size_t dataLength = std::size_t{kPictureUnit} * size;
+    if (payload.size() - 3 < dataLength) {
+        return askAgain();
     }
 
     rxcnt_ = kWatchdogRounds;
@@ -350,7 +353,7 @@ void LinkCore::OnEventReport(std::span<const std::uint8_t> frame)
 
 QString LinkCore::EventLanguageFile() const
 {
-    return languageDir_ +
+    return languageDir() +
            (view_.Polski1Checked() ? QStringLiteral("/zr_pl.ini") : QStringLiteral("/zr_en.ini"));
 }
 

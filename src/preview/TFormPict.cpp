@@ -117,7 +117,12 @@ void TFormPict::BuildControls()
         cameras->addWidget(item);
     }
     RadioGroup1Items->button(0)->setChecked(true);
-    connect(RadioGroup1Items, &QButtonGroup::idClicked, this, [this](int) { RadioGroup1Click(); });
+    // A click on the camera already chosen changes nothing and must not drop the picture.
+    connect(RadioGroup1Items, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) {
+            RadioGroup1Click();
+        }
+    });
 
     SB_play = new QToolButton(Panel1);
     SB_play->setObjectName(QStringLiteral("SB_play"));
@@ -457,15 +462,15 @@ void TFormPict::SetRadioGroup1ItemIndex(int index)
         return;
     }
     if (index >= 0 && index < 4) {
-        RadioGroup1Items->button(index)->setChecked(true);
-    } else {
-        // An exclusive group cannot be emptied by unchecking; lift the rule for a moment.
-        RadioGroup1Items->setExclusive(false);
-        if (QAbstractButton* checked = RadioGroup1Items->checkedButton()) {
-            checked->setChecked(false);
-        }
-        RadioGroup1Items->setExclusive(true);
+        RadioGroup1Items->button(index)->setChecked(true); // the toggle runs RadioGroup1Click
+        return;
     }
+    // An exclusive group cannot be emptied by unchecking; lift the rule for a moment.
+    RadioGroup1Items->setExclusive(false);
+    if (QAbstractButton* checked = RadioGroup1Items->checkedButton()) {
+        checked->setChecked(false);
+    }
+    RadioGroup1Items->setExclusive(true);
     RadioGroup1Click();
 }
 

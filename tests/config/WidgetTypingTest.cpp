@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTest>
 
 #include "FakeFields.h"
@@ -266,6 +268,32 @@ TEST_F(Typing, PhoneFieldDropsFilteredCharacters)
     QTest::keyClicks(phone, QStringLiteral("0+48 W,12a*"));
     EXPECT_EQ(phone->text(), "048 W,12");
     EXPECT_EQ(record.rawText(cfg::tel), QStringLiteral("048 W,12") + QString(16, u' '));
+}
+
+TEST_F(Typing, PhoneFilterHoldsForInputMethodsAndDrops)
+{
+    Find<QCheckBox>("CB_MDM")->click();
+    auto* phone = Find<QLineEdit>("Edit_tel");
+    FocusInto(phone);
+    QTest::keyClicks(phone, QStringLiteral("12"));
+
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("3a,W\u0105("));
+    QApplication::sendEvent(phone, &composed);
+    EXPECT_EQ(phone->text(), QStringLiteral("123,W("));
+
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("abc"));
+    const QPoint at = phone->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(phone, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(phone, &drop);
+    EXPECT_FALSE(drop.isAccepted());
+
+    EXPECT_EQ(phone->text(), QStringLiteral("123,W("));
+    EXPECT_EQ(record.rawText(cfg::tel).left(6), QStringLiteral("123,W("));
 }
 
 TEST_F(Typing, PasswordIsShownInClear)

@@ -261,27 +261,57 @@ TEST_F(ConfigFileTest, FailedSaveIsReportedKeepsTheOldFileAndStillRemembersTheFo
     EXPECT_EQ(StoredLastDir(), folder + u'/');
 }
 
-TEST_F(ConfigFileTest, SaveIntoReadOnlyFolderIsReportedAndKeepsTheOldFile)
+TEST_F(ConfigFileTest, SaveIntoReadOnlyFolderWritesTheWritableFileInPlace)
 {
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "folder permissions do not bind root; the file size case covers it";
+        GTEST_SKIP() << "folder permissions do not bind root; the long name case covers it";
     }
     const QString folder = Path(QStringLiteral("locked"));
     ASSERT_TRUE(QDir().mkpath(folder));
     saveChoice_ = folder + QStringLiteral("/keep.zrd");
-    const QByteArray old = Pattern(2048, 8);
     {
         QFile f(saveChoice_);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(old);
+        f.write(Pattern(2048, 8));
     }
+    FillRecord(record_, 9);
     ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     Commands().ToolButton6Click();
     QFile::setPermissions(folder,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(emsg_, QStringLiteral("Nie zapisano pliku."));
-    EXPECT_EQ(FileBytes(saveChoice_), old);
+    EXPECT_EQ(emsg_, QString());
+    EXPECT_EQ(FileBytes(saveChoice_), ImageBytes(record_));
     EXPECT_EQ(StoredLastDir(), folder + u'/');
+}
+
+TEST_F(ConfigFileTest, SaveThatCannotReplaceTheFileWritesItInPlace)
+{
+    // A name of the longest length the system allows: the file itself can be written, but the
+    // new content cannot get a longer temporary name beside it to be put in place with (as in
+    // a folder the user may not write, which does not bind root).
+    const QString name = QString(251, u'k') + QStringLiteral(".zrd");
+    struct Case {
+        const char* what;
+        rlim_t sizeLimit;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"written in place", RLIM_INFINITY, true},
+        {"a failed write is still reported and keeps the old file", 1000, false},
+    };
+    for (const Case& c : cases) {
+        saveChoice_ = WriteFile(name, Pattern(2048, 3));
+        FillRecord(record_, 4);
+        emsg_.clear();
+        {
+            const FileSizeLimit limit(c.sizeLimit);
+            Commands().ToolButton6Click();
+        }
+        EXPECT_EQ(emsg_, c.saved ? QString() : QStringLiteral("Nie zapisano pliku.")) << c.what;
+        EXPECT_EQ(FileBytes(saveChoice_), c.saved ? ImageBytes(record_) : Pattern(2048, 3))
+            << c.what;
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{name}) << c.what;
+    }
 }
 
 TEST_F(ConfigFileTest, SaveIntoMissingFolderIsReported)

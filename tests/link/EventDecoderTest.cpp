@@ -32,7 +32,7 @@ TEST(EventDecoder, ArgumentKindsTakeTheirBytesFromTheFront)
         {"ABCD", {0x00, 0x09}, QStringLiteral("A"), 1},
         {"ABCD", {0x03}, QStringLiteral("D"), 0},
         {"ABCD", {0x04}, QStringLiteral("?"), 0},
-        {"ABCD", {}, QStringLiteral("A"), 0},
+        {"ABCD", {}, QStringLiteral("?"), 0}, // no byte left is no camera
         {"nic", {0x01, 0x02}, QString(), 2},
         {"INT", {0x01, 0x02}, QString(), 2}, // kinds are exact texts
         {"", {0x01}, QString(), 1},
@@ -61,7 +61,6 @@ TEST(EventDecoder, PatternsAreFormattedOnlyWithTextPlaceholders)
         {QStringLiteral("%s %s %s"), QStringLiteral("%s %s %s")},
         {QStringLiteral("%d"), QStringLiteral("%d")},
         {QStringLiteral("%n%n%n"), QStringLiteral("%n%n%n")},
-        {QStringLiteral("%-20s"), QStringLiteral("%-20s")},
         {QStringLiteral("%08x %s"), QStringLiteral("%08x %s")},
         {QStringLiteral("100%"), QStringLiteral("100%")},
         {QStringLiteral("%S"), QStringLiteral("%S")},
@@ -69,6 +68,25 @@ TEST(EventDecoder, PatternsAreFormattedOnlyWithTextPlaceholders)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatEventPattern(c.pattern, a, b), c.result) << c.pattern.toStdString();
+    }
+    // Flags, width and precision of text placeholders work as in printf; widths above the
+    // longest event line count as that length.
+    const QString camera = QStringLiteral("Kamera");
+    const Case sized[] = {
+        {QStringLiteral("%-10s|%s"), QStringLiteral("Kamera    |7")},
+        {QStringLiteral("%5s|%3s"), QStringLiteral("Kamera|  7")},
+        {QStringLiteral("%.3s %s"), QStringLiteral("Kam 7")},
+        {QStringLiteral("%--8.3s|%.0s|"), QStringLiteral("Kam     ||")},
+        {QStringLiteral("%.s|%-s"), QStringLiteral("|7")},
+        {QStringLiteral("%99999999999s"), QString(255 - 6, u' ') + camera},
+        {QStringLiteral("%*s"), QStringLiteral("%*s")},
+        {QStringLiteral("%08s"), QStringLiteral("%08s")},
+        {QStringLiteral("%-%"), QStringLiteral("%-%")},
+        {QStringLiteral("%.3d"), QStringLiteral("%.3d")},
+        {QStringLiteral("%5"), QStringLiteral("%5")},
+    };
+    for (const Case& c : sized) {
+        EXPECT_EQ(FormatEventPattern(c.pattern, camera, b), c.result) << c.pattern.toStdString();
     }
     // Arguments that hold a percent sign are not formatted again.
     EXPECT_EQ(

@@ -94,5 +94,29 @@ TEST_F(IdleHookTest, MessagesAreShownOutsideTheDispatcherCallbackAndAnIdleLoopDo
     EXPECT_EQ(view.messages.size(), 2);
 }
 
+TEST_F(IdleHookTest, PendingMessagesWaitUntilTheParserHasReturned)
+{
+    IdleHook hook(*core);
+    core->PostError(QStringLiteral("błąd"));
+    core->PostInformation(QStringLiteral("informacja"));
+    core->ToolButton11Click();
+    // The unsupported-firmware message runs an event loop inside the parser: let it go idle
+    // several times there.
+    QStringList shownInsideParser;
+    view.duringModal = [&] {
+        const quint64 before = hook.IdleCount();
+        ASSERT_TRUE(RunUntil([&] { return hook.IdleCount() >= before + 5; }));
+        shownInsideParser = view.messages;
+    };
+    Feed(Reply(kRxStatus, StatusRecord(3)));
+    ASSERT_EQ(view.firmwareErrors.size(), 1);
+    EXPECT_EQ(shownInsideParser, QStringList{});
+
+    ASSERT_TRUE(RunUntil([&] { return view.messages.size() == 3; }));
+    EXPECT_EQ(view.messages,
+              (QStringList{QStringLiteral("error: błąd"), QStringLiteral("information: informacja"),
+                           QStringLiteral("question: ") + Texts().txtSetClockPrompt}));
+}
+
 } // namespace
 } // namespace zorva::test

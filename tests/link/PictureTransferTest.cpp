@@ -69,18 +69,27 @@ TEST_F(PictureTransfer, WrongPacketNumberIsLoggedAndEndsTheHandler)
 {
     StartPlaying();
     FeedPackets(0, 3);
-    ASSERT_EQ(core->pictcnt(), 4);
-    const auto streamSize = preview.stream.size();
-    view.memo1.clear();
-    const Bytes good = PicturePacket(0x00, 4);
-    Feed(Concat({PicturePacket(0x00, 5), good}));
-    EXPECT_EQ(view.memo1, QStringList{QStringLiteral("===========błędny nr ramki============")});
-    EXPECT_TRUE(port.written.empty());
-    EXPECT_EQ(preview.stream.size(), streamSize);
-    // The packet behind it waits for the next receive event.
-    EXPECT_EQ(core->lcbuf(), good.size());
-    Feed(Bytes{0x00});
-    EXPECT_EQ(core->pictcnt(), 5);
+    // The number is checked before the data's length: a short packet with a wrong number gets
+    // the line too, and is not asked for again.
+    const auto cut = [](const Bytes& packet) {
+        return Reply(kRxPicture, Bytes(packet.begin() + 4, packet.end() - 21));
+    };
+    for (const Bytes& wrong : {PicturePacket(0x00, 9), cut(PicturePacket(0x00, 9))}) {
+        const std::uint16_t number = core->pictcnt();
+        const auto streamSize = preview.stream.size();
+        view.memo1.clear();
+        const Bytes good = PicturePacket(0x00, static_cast<std::uint8_t>(number));
+        Feed(Concat({wrong, good}));
+        EXPECT_EQ(view.memo1, QStringList{QStringLiteral("===========błędny nr ramki============")})
+            << Hex(wrong).toStdString();
+        EXPECT_TRUE(port.written.empty());
+        EXPECT_EQ(preview.stream.size(), streamSize);
+        // The packet behind it waits for the next receive event.
+        EXPECT_EQ(core->lcbuf(), good.size());
+        Feed(Bytes{0x00});
+        EXPECT_EQ(core->pictcnt(), number + 1);
+        port.TakeWritten();
+    }
 }
 
 TEST_F(PictureTransfer, PacketsThatAreNotAcceptedAreAskedForAgainWithTheWrongFrameLine)
@@ -180,10 +189,12 @@ TEST_F(PictureTransfer, NoDataFlagShowsThePlaceholderAndRestarts)
 TEST_F(PictureTransfer, VideoOffFlagStopsTheTransferWithAMessage)
 {
     StartPlaying();
-    Feed(PicturePacket(0xB0, 0, 0));
+    const Bytes next = Reply(kRxStatus, StatusRecord());
+    Feed(Concat({PicturePacket(0xB0, 0, 0), next}));
     EXPECT_EQ(core->emsg(), QStringLiteral("Kanał wideo wyłączony."));
     EXPECT_EQ(core->pictcnt(), kPictStopped);
     EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(core->lcbuf(), next.size()); // the handler ended: the reply behind it waits
     core->OnAppIdle();
     EXPECT_EQ(view.messages, QStringList{QStringLiteral("error: Kanał wideo wyłączony.")});
     EXPECT_EQ(preview.playShown, false);

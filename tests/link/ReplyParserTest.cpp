@@ -1,5 +1,7 @@
 // The reply parser: framing (split frames, several frames, garbage, checksum errors), error
 // and event reports, the firmware date, and replies shorter than their handlers read.
+#include <QCoreApplication>
+
 #include "LinkRig.h"
 #include "shell/LogFile.h"
 
@@ -165,6 +167,26 @@ TEST_F(ReplyParser, EventReportsAreDecodedInTheLanguageOfTheMenu)
         Feed(c.frame);
         EXPECT_EQ(view.memo2.last(), Prefix() + c.text);
         EXPECT_EQ(LogFileLines().mid(logBefore), QStringList{Prefix() + c.text});
+    }
+}
+
+TEST_F(ReplyParser, EventLanguageFilesAreInTheProgramsFolderWhenNoneIsSet)
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    struct Case {
+        QString dir;
+        bool polish;
+        QString file;
+    };
+    const Case cases[] = {
+        {QString(), true, programDir + QStringLiteral("/zr_pl.ini")},
+        {QString(), false, programDir + QStringLiteral("/zr_en.ini")},
+        {QStringLiteral("/opt/texts"), true, QStringLiteral("/opt/texts/zr_pl.ini")},
+    };
+    for (const Case& c : cases) {
+        core->setLanguageDir(c.dir);
+        view.polish = c.polish;
+        EXPECT_EQ(core->EventLanguageFile(), c.file) << c.dir.toStdString();
     }
 }
 

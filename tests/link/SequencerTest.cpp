@@ -261,6 +261,78 @@ TEST_F(Sequencer, PortSettingsCloseTheOpenPortAndReopenIt)
     EXPECT_EQ(port.rtsCalls.back(), false);
 }
 
+TEST_F(Sequencer, AReopenedPortForgetsTheCountdownAndTheWatchdog)
+{
+    Connect();
+    core->ToolButton2Click();
+    ASSERT_EQ(core->Timer1Tag(), 5);
+    ASSERT_GT(core->rxcnt(), 0);
+    port.TakeWritten();
+    port.Close(); // the line went away
+    core->Tick();
+    EXPECT_EQ(port.openCalls, 2);
+    // No countdown left and the watchdog run out: the link is lost, the read is not repeated,
+    // and the same step polls.
+    EXPECT_EQ(core->Timer1Tag(), 0);
+    EXPECT_FALSE(core->readit());
+    EXPECT_TRUE(core->StatusEmpty());
+    EXPECT_EQ(WrittenCodes(), std::vector<int>{kCmdStan});
+}
+
+TEST_F(Sequencer, OpenPortForgetsAPendingReset)
+{
+    Connect();
+    core->ToolButton3Click();
+    Feed(Reply(kRxWriteAck, Bytes{0xAA}));
+    ASSERT_TRUE(core->reset());
+    core->OpenPort();
+    EXPECT_FALSE(core->reset());
+}
+
+TEST_F(Sequencer, NetworkRequestClearsTheWholeNetworkRecord)
+{
+    Connect();
+    network.FillFromReply(Bytes(kRecordSize, 0x5A));
+    core->RequestNetwork();
+    EXPECT_EQ(network.bytes(), NetworkRecord::Image{});
+    EXPECT_EQ(WrittenCodes(), std::vector<int>{kCmdRdDhcp});
+}
+
+TEST_F(Sequencer, ConfigurationReplyLeavesTheBytesBeyondItsPayload)
+{
+    core->Tick();
+    for (std::size_t length : {2u, 175u, 248u}) { // 248: the longest reply
+        for (std::size_t i = 0; i < kRecordSize; ++i) {
+            config.setByte(i, static_cast<std::uint8_t>(0x80 | (i % 0x7F)));
+        }
+        Feed(Reply(kRxConfig, Bytes(length, 0x11)));
+        for (std::size_t i = 0; i < kRecordSize; ++i) {
+            const int expected = i < length ? 0x11 : (0x80 | (i % 0x7F));
+            ASSERT_EQ(config.byte(i), expected) << "payload " << length << ", byte " << i;
+        }
+    }
+}
+
+TEST_F(Sequencer, OnlyTheToolButtonForgetsTheFirmwareVersion)
+{
+    struct Case {
+        const char* command;
+        void (LinkCore::*click)();
+        QString firmwareAfter;
+    };
+    const Case cases[] = {
+        {"RS-232 menu item", &LinkCore::RS2321Click, QStringLiteral("1.02")},
+        {"RS-232 tool button", &LinkCore::ToolButton4Click, QString()},
+    };
+    Connect();
+    for (const Case& c : cases) {
+        Feed(Reply(kRxStatus, StatusRecord()));
+        ASSERT_EQ(core->FirmwareVersion(), QStringLiteral("1.02"));
+        (core.get()->*c.click)();
+        EXPECT_EQ(core->FirmwareVersion(), c.firmwareAfter) << c.command;
+    }
+}
+
 TEST_F(Sequencer, ImmediateStepCountsDownAndRestartsTheTimerInterval)
 {
     Connect();

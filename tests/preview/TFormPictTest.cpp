@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -289,6 +290,21 @@ TEST_F(PreviewWindow, ChoiceChangeWhilePlayingRestartsThePicture)
     }
 }
 
+TEST_F(PreviewWindow, ClickOnTheChosenCameraKeepsThePictureInProgress)
+{
+    const std::vector<std::uint8_t> packet(240, 3);
+    for (const char* camera : {"RadioGroup1_A", "RadioGroup1_C"}) {
+        Control<QRadioButton>(camera)->click(); // choose it while stopped
+        form_->SB_playClick();
+        form_->add2Stream(packet.data(), 240);
+        pictcnt_ = 5;
+        Control<QRadioButton>(camera)->click();
+        EXPECT_EQ(pictcnt_, 5) << camera;
+        EXPECT_EQ(form_->PicStream().size(), 240) << camera;
+        form_->SB_stopClick();
+    }
+}
+
 TEST_F(PreviewWindow, CloseWhilePlayingHidesStopsAndShowsThePlaceholderAgain)
 {
     form_->show();
@@ -446,6 +462,15 @@ TEST_F(PreviewWindow, FitChoiceAndPlacementSurviveARestart)
         EXPECT_EQ(form_->size(), QSize(600, 400));
         EXPECT_TRUE(form_->CreationError().isEmpty());
     }
+}
+
+TEST_F(PreviewWindow, MissingFitSettingStartsUnchecked)
+{
+    form_.reset(); // stores "picstr" = 1
+    QSettings(QStringLiteral("Nurvo"), QStringLiteral("QEN")).remove(QStringLiteral("picstr"));
+    form_ = MakeForm();
+    EXPECT_FALSE(Control<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_TRUE(form_->CreationError().isEmpty());
 }
 
 TEST_F(PreviewWindow, DamagedFitSettingIsReportedAndTheWindowStillWorks)

@@ -11,17 +11,20 @@
 #include <string>
 #include <sys/resource.h>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include "PtyPair.h"
+#include "serial/SerialPlatform.h"
 
 namespace zorva {
 namespace {
@@ -401,6 +404,59 @@ TEST_F(TComm64Test, SetterWhileOpenChangesOnlyItsOwnField)
     port.Open();
     const termios opened = pty.DeviceTermios();
     EXPECT_EQ(cfgetospeed(&opened), static_cast<speed_t>(B57600));
+
+    // So do the other settings. A Linux pseudo-terminal keeps CS8 and clears PARENB whatever
+    // is set, so the parity is read back from PARODD and CMSPAR; the data bits not at all.
+    for (const auto& [parity, stopbits, cflagBits] :
+         {std::tuple{paOdd, sb2_0, tcflag_t{PARODD | CSTOPB}},
+          std::tuple{paMark, sb1_0, tcflag_t{PARODD | CMSPAR}},
+          std::tuple{paSpace, sb2_0, tcflag_t{CMSPAR | CSTOPB}}}) {
+        port.Close();
+        port.setParity(parity);
+        port.setStopbits(stopbits);
+        port.Open();
+        EXPECT_EQ(pty.DeviceTermios().c_cflag & (PARODD | CMSPAR | CSTOPB), cflagBits) << parity;
+    }
+}
+
+TEST_F(TComm64Test, DispatchReadsTheLineStateFirstThenRunsTheHandlersInTheirOrder)
+{
+    using namespace serial;
+    port.setMonitorEvents(TC32EventType()); // this test dispatches by itself
+    QStringList calls;
+    port.setOnRxCharSignal(
+        [&](QObject*, std::int32_t n) { calls << QStringLiteral("rx %1").arg(n); });
+    port.setOnRxFlagSignal([&](QObject*) { calls << QStringLiteral("rxflag"); });
+    port.setOnCTSSignal([&](QObject*, bool on) { calls << QStringLiteral("cts %1").arg(on); });
+    port.setOnBreakSignal([&](QObject*) { calls << QStringLiteral("break"); });
+    port.setOnDSRSignal([&](QObject*, bool on) { calls << QStringLiteral("dsr %1").arg(on); });
+    port.setOnErrorSignal(
+        [&](QObject*, std::int32_t e) { calls << QStringLiteral("err %1").arg(e); });
+    port.setOnRingSignal([&](QObject*) { calls << QStringLiteral("ring"); });
+    port.setOnRLSDSignal([&](QObject*) { calls << QStringLiteral("rlsd"); });
+    port.setOnTxEmptySignal([&](QObject*) { calls << QStringLiteral("txempty"); });
+    port.Open();
+    ASSERT_TRUE(port.Enabled());
+    ASSERT_TRUE(pty.Send("abc"));
+    ASSERT_TRUE(WaitUntil([&] { return port.InQueCount() == 3; }));
+
+    struct Case {
+        std::uint32_t flags;
+        QStringList expected;
+    };
+    const std::uint32_t all = kEvRxChar | kEvRxFlag | kEvTxEmpty | kEvCts | kEvDsr | kEvRlsd |
+                              kEvBreak | kEvErr | kEvRing;
+    const Case cases[] = {
+        // A pseudo-terminal has no modem status to read: the CTS handler is skipped.
+        {all, {"rx 3", "rxflag", "break", "dsr 1", "err 0", "ring", "rlsd", "txempty"}},
+        {kEvRing | kEvRxChar, {"rx 3", "ring"}},
+        {kEvCts, {}},
+    };
+    for (const Case& c : cases) {
+        calls.clear();
+        port.DispatchSignal(nullptr, c.flags);
+        EXPECT_EQ(calls, c.expected) << c.flags;
+    }
 }
 
 TEST_F(TComm64Test, OpenOnAnOpenComponentRestartsWithTheNewSettings)

@@ -1,4 +1,5 @@
-// The phone number field: a text field whose typed characters pass the phone key filter.
+// The phone number field: characters typed by any input method pass the phone key filter, and
+// text cannot be dropped into it. Pasting is left as it is.
 #pragma once
 
 #include <QLineEdit>
@@ -12,6 +13,10 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 } // namespace zorva
