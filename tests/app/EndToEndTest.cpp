@@ -18,6 +18,9 @@
 #include "app/TForm1.h"
 #include "config/ui/ConfigPanel.h"
 #include "sim/Simulator.h"
+#include "support/WaitUntil.h"
+
+using zorva::test::WaitUntil;
 
 namespace zorva {
 namespace {
@@ -100,10 +103,11 @@ TEST_F(EndToEndTest, ReadsEditsAndWritesTheModulesConfiguration)
     // The first status reply starts a read; the module's password arrives in its field.
     auto* password = form.Panel5->findChild<QLineEdit*>(QStringLiteral("E_pass"));
     ASSERT_NE(password, nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(form.Label16->text().startsWith(QStringLiteral("Connected")),
-                             kDeadlineMs);
-    QTRY_COMPARE_WITH_TIMEOUT(password->text(), QStringLiteral("serwis12"), kDeadlineMs);
-    QTRY_VERIFY_WITH_TIMEOUT(form.ToolButton3->isEnabled(), kDeadlineMs);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return form.Label16->text().startsWith(QStringLiteral("Connected")); }, kDeadlineMs));
+    WaitUntil([&] { return password->text() == QStringLiteral("serwis12"); }, kDeadlineMs);
+    ASSERT_EQ(password->text(), QStringLiteral("serwis12"));
+    ASSERT_TRUE(WaitUntil([&] { return form.ToolButton3->isEnabled(); }, kDeadlineMs));
     EXPECT_TRUE(form.StatusBarText().endsWith(QStringLiteral("opened")));
 
     password->setFocus();
@@ -115,13 +119,16 @@ TEST_F(EndToEndTest, ReadsEditsAndWritesTheModulesConfiguration)
     // "newpass1" and its eight zero bytes of fill, in the write frame and afterwards in the
     // configuration that the module sends back when the program reads it again.
     const QString stored = QStringLiteral("6E 65 77 70 61 73 73 31 00 00 00 00 00 00 00 00");
-    QTRY_VERIFY_WITH_TIMEOUT(TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("02"), stored),
-                             kDeadlineMs);
-    QTRY_VERIFY_WITH_TIMEOUT(TraceHas(trace_, QStringLiteral("TX"), QStringLiteral("01"), stored),
-                             kDeadlineMs);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("02"), stored); },
+        kDeadlineMs));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return TraceHas(trace_, QStringLiteral("TX"), QStringLiteral("01"), stored); },
+        kDeadlineMs));
     // The module was restarted between the two.
     EXPECT_TRUE(TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("05"), QStringLiteral("05")));
-    QTRY_COMPARE_WITH_TIMEOUT(password->text(), QStringLiteral("newpass1"), kDeadlineMs);
+    WaitUntil([&] { return password->text() == QStringLiteral("newpass1"); }, kDeadlineMs);
+    ASSERT_EQ(password->text(), QStringLiteral("newpass1"));
     form.close();
 }
 
@@ -148,9 +155,12 @@ TEST_F(EndToEndTest, ProgramEndedBySigtermStoresItsSettings)
     ASSERT_TRUE(process.waitForStarted(kDeadlineMs));
 
     // Running: it polls the module and reads its configuration and network settings.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("06"), QStringLiteral("06")),
-        kDeadlineMs);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("06"),
+                            QStringLiteral("06"));
+        },
+        kDeadlineMs));
     EXPECT_TRUE(TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("01"), QStringLiteral("01")));
     EXPECT_TRUE(TraceHas(trace_, QStringLiteral("RX"), QStringLiteral("03"), QStringLiteral("03")));
 

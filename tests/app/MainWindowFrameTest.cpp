@@ -16,6 +16,9 @@
 #include "MainWindowFixture.h"
 #include "app/TForm3.h"
 #include "shell/LogFile.h"
+#include "support/WaitUntil.h"
+
+using zorva::test::WaitUntil;
 
 namespace zorva::test {
 namespace {
@@ -52,7 +55,8 @@ TEST_F(MainWindowTest, StatusBarDoubleClickTogglesTheEventArea)
     const int windowHeight = form->height();
     QWidget* bar = form->StatusBar1;
     QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 20, bar->height() / 2));
-    QTRY_COMPARE(form->ClientHeight(), 517);
+    WaitUntil([&] { return form->ClientHeight() == 517; }, 5000);
+    ASSERT_EQ(form->ClientHeight(), 517);
     EXPECT_TRUE(form->Memo2->isVisible());
     EXPECT_EQ(form->height(), windowHeight + 150);
     // The event list fills the band between the configuration area and the status bar.
@@ -60,7 +64,8 @@ TEST_F(MainWindowTest, StatusBarDoubleClickTogglesTheEventArea)
     EXPECT_EQ(form->StatusBar1->geometry(), QRect(0, 498, 869, 19));
 
     QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 20, bar->height() / 2));
-    QTRY_COMPARE(form->ClientHeight(), 367);
+    WaitUntil([&] { return form->ClientHeight() == 367; }, 5000);
+    ASSERT_EQ(form->ClientHeight(), 367);
     EXPECT_FALSE(form->Memo2->isVisible());
     EXPECT_EQ(form->height(), windowHeight);
     EXPECT_EQ(form->StatusBar1->geometry(), QRect(0, 348, 869, 19));

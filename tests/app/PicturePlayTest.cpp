@@ -19,6 +19,9 @@
 #include "preview/JpegDecoder.h"
 #include "preview/TFormPict.h"
 #include "sim/Simulator.h"
+#include "support/WaitUntil.h"
+
+using zorva::test::WaitUntil;
 
 namespace zorva {
 namespace {
@@ -95,9 +98,12 @@ TEST(PicturePlay, CameraAPicturesAreSavedAndShownAsTheModuleSentThem)
     preview.SetPictureFolder(savedFolder);
     form.show();
     preview.show();
-    QTRY_VERIFY_WITH_TIMEOUT(form.Link()->pictcnt() == kPictStopped &&
-                                 form.Label16->text().startsWith(QStringLiteral("Connected")),
-                             kDeadlineMs);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return form.Link()->pictcnt() == kPictStopped &&
+                   form.Label16->text().startsWith(QStringLiteral("Connected"));
+        },
+        kDeadlineMs));
 
     QTest::mouseClick(preview.findChild<QWidget*>(QStringLiteral("SB_play")), Qt::LeftButton);
 
@@ -105,9 +111,14 @@ TEST(PicturePlay, CameraAPicturesAreSavedAndShownAsTheModuleSentThem)
     QList<int> seen;
     QString last;
     while (seen.size() < 3) {
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !preview.LastPictureFile().isEmpty() && preview.LastPictureFile() != last, kDeadlineMs);
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return !preview.LastPictureFile().isEmpty() && preview.LastPictureFile() != last;
+            },
+            kDeadlineMs));
         last = preview.LastPictureFile();
+        // The picture is shown right after the handler that saved it.
+        QCoreApplication::sendPostedEvents(&preview, QEvent::MetaCall);
         const QByteArray saved = ReadAll(last);
         const int source = SourceOf(saved, sources);
         ASSERT_GE(source, 0) << last.toStdString() << " is not a picture the module sent";

@@ -7,6 +7,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "support/WaitUntil.h"
+
+using zorva::test::WaitUntil;
+
 namespace zorva {
 namespace {
 
@@ -19,12 +23,14 @@ TEST(TerminationSignals, TermAndIntArriveOnTheEventLoop)
     ASSERT_EQ(std::raise(SIGTERM), 0);
     // The handler only writes to the pipe; the emission waits for the event loop.
     EXPECT_EQ(spy.count(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 5000);
+    WaitUntil([&] { return spy.count() == 1; }, 5000);
+    ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), SIGTERM);
 
     ASSERT_EQ(std::raise(SIGINT), 0);
     ASSERT_EQ(std::raise(SIGTERM), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 3, 5000);
+    WaitUntil([&] { return spy.count() == 3; }, 5000);
+    ASSERT_EQ(spy.count(), 3);
     EXPECT_EQ(spy.at(1).at(0).toInt(), SIGINT);
     EXPECT_EQ(spy.at(2).at(0).toInt(), SIGTERM);
 }
