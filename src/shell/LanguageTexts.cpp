@@ -69,6 +69,8 @@ LanguageTexts PolishTexts()
     t.txtPortInUse = QStringLiteral("%1: używany przez inny program");
     t.txtPortMissing = QStringLiteral("%1: brak urządzenia: czy adapter jest podłączony?");
     t.txtPortNotSerial = QStringLiteral("%1: to nie jest urządzenie szeregowe");
+    t.txtNoFreeComName =
+        QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
     return t;
 }
 
@@ -138,6 +140,7 @@ LanguageTexts EnglishTexts()
     t.txtPortInUse = QStringLiteral("%1: in use by another program");
     t.txtPortMissing = QStringLiteral("%1: not present: is the adapter plugged in?");
     t.txtPortNotSerial = QStringLiteral("%1: not a serial device");
+    t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
     return t;
 }
 

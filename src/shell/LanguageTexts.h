@@ -68,6 +68,8 @@ struct LanguageTexts {
     QString txtPortInUse;
     QString txtPortMissing;
     QString txtPortNotSerial;
+    // The port settings dialog: a device (%1) for which no COM name is left.
+    QString txtNoFreeComName;
 };
 
 // The table in force.
