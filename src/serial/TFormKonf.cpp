@@ -1,5 +1,6 @@
 #include "serial/TFormKonf.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QAbstractItemView>
@@ -169,7 +170,8 @@ void TFormKonf::BuildControls()
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
-    setFixedSize(QSize(kFormKonfWidth, kFormKonfHeight).expandedTo(minimumSizeHint()));
+    designSize_ = QSize(kFormKonfWidth, kFormKonfHeight).expandedTo(minimumSizeHint());
+    setFixedSize(designSize_);
 }
 
 void TFormKonf::FormCreate()
@@ -285,6 +287,12 @@ void TFormKonf::ShowReason()
     }
     LabelReason->setText(text);
     LabelReason->setVisible(!text.isEmpty());
+    // The dialog grows by the note's lines, so that the groups below keep their height. The
+    // note is as wide as the page less the margins of the dialog, the tab and the page.
+    constexpr int kMargins = 24;
+    const int noteHeight =
+        text.isEmpty() ? 0 : LabelReason->heightForWidth(designSize_.width() - kMargins);
+    setFixedSize(designSize_.width(), designSize_.height() + std::max(noteHeight, 0));
 }
 
 void TFormKonf::RadioGroup2Click(int item)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 #include "serial/PortList.h"
@@ -121,6 +122,7 @@ private:
     QStringList offered_;            // the platform's device paths
     QString note_;                   // no COM name left for the latest pick
     std::optional<StoredPortAlias> pendingAlias_;
+    QSize designSize_; // without the note
     QString creationError_;
 };
 
