@@ -64,7 +64,8 @@ TEST_F(PortFailureReport, EachReasonIsLoggedOncePerChangeAndTheOpenPortEmptiesTh
     EXPECT_EQ(LinesWith(LogFileLines(), QStringLiteral("(proces 4711)")).size(), 1);
 }
 
-TEST_F(PortFailureReport, EveryKindSaysWhatToDoInBothLanguages)
+// The kinds that the simulator tests of the main window cannot bring about.
+TEST_F(PortFailureReport, NoAccessAndAnUnknownHolderInBothLanguages)
 {
     const struct {
         PortFailure failure;
@@ -78,13 +79,6 @@ TEST_F(PortFailureReport, EveryKindSaysWhatToDoInBothLanguages)
          "$USER, then log in again"},
         {Failure(PortFailure::Kind::kInUse, QStringLiteral("/dev/ttyACM0")),
          "/dev/ttyACM0: używany przez inny program", "/dev/ttyACM0: in use by another program"},
-        {Failure(PortFailure::Kind::kMissing, QStringLiteral("/tmp/m.tty")),
-         "/tmp/m.tty: brak urządzenia: czy adapter jest podłączony?",
-         "/tmp/m.tty: not present: is the adapter plugged in?"},
-        {Failure(PortFailure::Kind::kNotSerial, QStringLiteral("/dev/null")),
-         "/dev/null: to nie jest urządzenie szeregowe", "/dev/null: not a serial device"},
-        {Failure(PortFailure::Kind::kOther, QStringLiteral("/dev/ttyS1")),
-         "/dev/ttyS1: system text", "/dev/ttyS1: system text"},
     };
     for (const auto& c : cases) {
         SetPolishTexts();

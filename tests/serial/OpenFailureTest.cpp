@@ -1,19 +1,14 @@
 // Why a port cannot be opened: the platform's classification of the system's errors, and the
-// component's reason for real paths (an alias to nothing, /dev/null, a regular file, a bare
-// name, a pseudo-terminal locked by another open).
+// path the component's reason names (the alias's target, or /dev/ + a bare name). The
+// simulator tests of the main window cover a missing device, /dev/null and a locked line.
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <fstream>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "PtyPair.h"
 #include "serial/SerialPlatform.h"
 #include "serial/TComm64.h"
 
@@ -38,102 +33,35 @@ TEST(OpenFailureKinds, SystemErrorsAreClassifiedWithTheSystemsText)
     }
 }
 
-class OpenFailureTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        ApplyPortRSDefaults(port_);
-    }
-    void TearDown() override
-    {
-        port_.Close();
-        Aliases().remove(QStringLiteral("ports"));
-    }
-    static QSettings& Aliases()
-    {
-        static QSettings settings(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
-        return settings;
-    }
-    void PointCom5At(const QString& path)
-    {
-        Aliases().setValue(QStringLiteral("ports/COM5"), path);
-        Aliases().sync();
-        port_.setDeviceName(QStringLiteral("COM5"));
-    }
-
-    QTemporaryDir dir_;
-    TComm64 port_;
-};
-
-TEST_F(OpenFailureTest, EachFailedOpenKeepsItsReasonWithTheDevicesPath)
+TEST(OpenFailure, TheReasonNamesTheDeviceTriedAndGoesWithASuccessfulOpen)
 {
-    const QString plain = dir_.filePath(QStringLiteral("plain.txt"));
-    {
-        QFile file(plain);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    const QString absent = dir_.filePath(QStringLiteral("absent.tty"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    store.setValue(QStringLiteral("ports/COM5"), plain);
+    store.sync();
+
+    TComm64 port;
     const struct {
-        QString deviceName;
-        QString alias; // none: the name is used as it is
+        const char* deviceName;
         PortFailure::Kind kind;
         QString path;
     } cases[] = {
-        {QStringLiteral("COM5"), absent, PortFailure::Kind::kMissing, absent},
-        {QStringLiteral("COM5"), QStringLiteral("/dev/null"), PortFailure::Kind::kNotSerial,
-         QStringLiteral("/dev/null")},
-        {QStringLiteral("COM5"), plain, PortFailure::Kind::kNotSerial, plain},
-        {QStringLiteral("ttyZORVA9"),
-         {},
-         PortFailure::Kind::kMissing,
-         QStringLiteral("/dev/ttyZORVA9")},
+        {"COM5", PortFailure::Kind::kNotSerial, plain},
+        {"ttyZORVA9", PortFailure::Kind::kMissing, QStringLiteral("/dev/ttyZORVA9")},
     };
     for (const auto& c : cases) {
-        if (c.alias.isEmpty()) {
-            Aliases().remove(QStringLiteral("ports"));
-            port_.setDeviceName(c.deviceName);
-        } else {
-            PointCom5At(c.alias);
-        }
-        port_.Open();
-        EXPECT_FALSE(port_.Enabled());
-        ASSERT_TRUE(port_.OpenFailure().has_value()) << c.path.toStdString();
-        EXPECT_EQ(port_.OpenFailure()->kind, c.kind) << c.path.toStdString();
-        EXPECT_EQ(port_.OpenFailure()->path, c.path);
-        EXPECT_EQ(port_.OpenFailure()->deviceName, c.deviceName);
+        port.setDeviceName(QLatin1String(c.deviceName));
+        port.Open();
+        ASSERT_TRUE(port.OpenFailure().has_value()) << c.deviceName;
+        EXPECT_EQ(port.OpenFailure()->kind, c.kind) << c.deviceName;
+        EXPECT_EQ(port.OpenFailure()->path, c.path);
+        EXPECT_EQ(port.OpenFailure()->deviceName, QLatin1String(c.deviceName));
     }
-}
-
-TEST_F(OpenFailureTest, ADeviceLockedElsewhereNamesTheHolderUntilTheLockGoes)
-{
-    test::PtyPair pty;
-    if (!pty.Ok()) {
-        GTEST_SKIP() << "no pseudo-terminals on this system";
-    }
-    const QString link = dir_.filePath(QStringLiteral("module.tty"));
-    ASSERT_TRUE(QFile::link(QString::fromStdString(pty.Path()), link));
-    PointCom5At(link);
-
-    // Another open of the device holds the lock, as a second program would.
-    const int holder = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    std::string ownName;
-    std::getline(std::ifstream("/proc/self/comm"), ownName);
-
-    port_.Open();
-    EXPECT_FALSE(port_.Enabled());
-    ASSERT_TRUE(port_.OpenFailure().has_value());
-    EXPECT_EQ(port_.OpenFailure()->kind, PortFailure::Kind::kInUse);
-    EXPECT_EQ(port_.OpenFailure()->path, link);
-    EXPECT_EQ(port_.OpenFailure()->holderPid, static_cast<long>(::getpid()));
-    EXPECT_EQ(port_.OpenFailure()->holderName, QString::fromStdString(ownName));
-
-    ::close(holder);
-    port_.Open();
-    EXPECT_TRUE(port_.Enabled());
-    EXPECT_FALSE(port_.OpenFailure().has_value());
+    store.remove(QStringLiteral("ports"));
 }
 
 } // namespace
