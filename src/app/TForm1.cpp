@@ -278,7 +278,7 @@ void TForm1::Button1Click()
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == StatusBar1 || watched == statusPanel0_) {
+        if (watched == StatusBar1 || watched == statusPanel0_ || watched == statusPanel1_) {
             StatusBar1DblClick();
             return true;
         }

@@ -86,6 +86,9 @@ public:
     void SetLinkButtonsEnabled(bool enabled) override;
     QString StatusBarText() const override;
     void SetStatusBarText(const QString& text) override;
+    void SetPortFailureText(const QString& text) override;
+    // Panel 1 of the status bar: why the port is closed.
+    QString StatusBarPanel1Text() const;
     void Memo1Add(const QString& line) override;
     void Memo1Clear() override;
     void Memo2Add(const QString& line) override;
@@ -163,12 +166,14 @@ private:
     bool ReportSettingsError(bool ok, const QString& error);
     void SetClientHeight(int height);
     void SetStatusGridFixedTexts();
+    void PlaceStatusPanels();
 
     bool serviceMode_ = false;
     bool destroyed_ = false;
     QString logFilePath_;
     QString creationError_;
     QLabel* statusPanel0_ = nullptr;
+    QLabel* statusPanel1_ = nullptr;
     QWidget* client_ = nullptr;
 
     ConfigRecord config_;

@@ -226,6 +226,12 @@ void TForm1::BuildClientArea()
     statusPanel0_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusPanel0_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusPanel0_->setIndent(3);
+    // Panel 1: why the port is closed (set by the link).
+    statusPanel1_ = new QLabel(StatusBar1);
+    statusPanel1_->setObjectName(QStringLiteral("StatusPanel1"));
+    statusPanel1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusPanel1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    statusPanel1_->setIndent(3);
     SetStatusBarText(QStringLiteral("____"));
     client->statusBar = StatusBar1;
     client->eventList = Memo2;
@@ -233,8 +239,8 @@ void TForm1::BuildClientArea()
     // on top so its text is always readable.
     StatusBar1->raise();
 
-    for (QWidget* watched : std::initializer_list<QWidget*>{StatusBar1, statusPanel0_,
-                                                            Memo1->viewport(), Memo2->viewport()}) {
+    for (QWidget* watched : std::initializer_list<QWidget*>{
+             StatusBar1, statusPanel0_, statusPanel1_, Memo1->viewport(), Memo2->viewport()}) {
         watched->installEventFilter(this);
     }
 }
@@ -309,6 +315,9 @@ void TForm1::ApplyLanguageTexts()
 
     Panel5->ApplyLanguageTexts();
     previewLink_->ApplyLanguageTexts();
+    if (link_ != nullptr) {
+        link_->ShowPortFailure();
+    }
     if (portSettings_ != nullptr) {
         portSettings_->setWindowTitle(t.txtConfiguration);
     }

@@ -95,9 +95,30 @@ QString TForm1::StatusBarText() const
 void TForm1::SetStatusBarText(const QString& text)
 {
     statusPanel0_->setText(text);
-    // At least the design's 50 pixels, wider when the text needs it ("COM1 opened").
-    const int needed = statusPanel0_->fontMetrics().horizontalAdvance(text) + 12;
-    statusPanel0_->setGeometry(1, 1, std::max(kStatusPanelWidth, needed), kStatusBarHeight - 2);
+    PlaceStatusPanels();
+}
+
+void TForm1::SetPortFailureText(const QString& text)
+{
+    statusPanel1_->setText(text);
+    statusPanel1_->setToolTip(text);
+}
+
+QString TForm1::StatusBarPanel1Text() const
+{
+    return statusPanel1_->text();
+}
+
+void TForm1::PlaceStatusPanels()
+{
+    // Panel 0 is at least the design's 50 pixels, wider when its text needs it ("COM1 opened");
+    // panel 1 takes the rest of the bar.
+    const int needed = statusPanel0_->fontMetrics().horizontalAdvance(statusPanel0_->text()) + 12;
+    const int width0 = std::max(kStatusPanelWidth, needed);
+    statusPanel0_->setGeometry(1, 1, width0, kStatusBarHeight - 2);
+    const int left1 = 1 + width0 + 2;
+    statusPanel1_->setGeometry(left1, 1, std::max(kClientWidth - left1 - 1, 0),
+                               kStatusBarHeight - 2);
 }
 
 void TForm1::Memo1Add(const QString& line)

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include <QObject>
@@ -66,6 +67,8 @@ public:
     void ToolButton11Click(); // set the module's clock: ask first
     void Zagar1Click() { ToolButton11Click(); }
     void OpenPort();
+    // Puts the reason why the port is closed into the status bar again, in the current language.
+    void ShowPortFailure();
     void RS2321Click(); // port settings
     void ToolButton4Click();
 
@@ -131,6 +134,9 @@ private:
     void EndStep() { busy_ = false; }
     void Send(const Bytes& frame);
     void LogFileLine(const QString& text) const;
+    // After an open: a new reason why the port is closed goes to the status bar, the traffic log
+    // and the log file once; an open port empties the status bar's panel.
+    void NotePortFailure();
     // The line with the date-and-time prefix; the prefix is made only when there is a log file.
     void LogFileStamped(const QString& text) const;
     QString Stamp() const;
@@ -175,6 +181,7 @@ private:
     QString shownFmwDate_;
     bool dtrFlag_ = true;
     bool rtsFlag_ = true;
+    std::optional<PortFailure> portFailure_; // as last reported
 
     // Receive side.
     std::array<std::uint8_t, kRxBufferSize> cbuf_{};

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include <QDateTime>
 #include <QString>
+
+#include "shell/PortFailure.h"
 
 namespace zorva {
 
@@ -22,6 +25,9 @@ public:
     virtual int _Read_(std::uint8_t* buffer, int count) = 0;
     virtual bool DTR(bool state) = 0;
     virtual bool RTS(bool state) = 0;
+    // Why the latest Open failed; nothing after a successful one. A port that cannot tell
+    // reports nothing.
+    virtual std::optional<PortFailure> OpenFailure() const { return std::nullopt; }
 };
 
 // The main window as the link sees it.
@@ -49,6 +55,9 @@ public:
     // Panel 0 of `StatusBar1`.
     virtual QString StatusBarText() const = 0;
     virtual void SetStatusBarText(const QString& text) = 0;
+    // Panel 1 of `StatusBar1`: why the port is closed; empty while there is no reason. A window
+    // without that panel ignores it.
+    virtual void SetPortFailureText(const QString& text) { static_cast<void>(text); }
 
     // Traffic log `Memo1`.
     virtual void Memo1Add(const QString& line) = 0;

@@ -224,6 +224,7 @@ void LinkCore::OpenPort()
     reset_ = false;
     if (!port_.Enabled()) {
         port_.Open();
+        NotePortFailure();
     }
     if (port_.Enabled()) {
         port_.DTR(dtrFlag_);
@@ -233,6 +234,27 @@ void LinkCore::OpenPort()
     counters_.dropped += lcbuf_;
     lcbuf_ = 0;
     Timer1Timer(nullptr);
+}
+
+void LinkCore::NotePortFailure()
+{
+    std::optional<PortFailure> now = port_.Enabled() ? std::nullopt : port_.OpenFailure();
+    if (now == portFailure_) {
+        return;
+    }
+    portFailure_ = std::move(now);
+    ShowPortFailure();
+    if (portFailure_) {
+        const QString line = portFailure_->deviceName.toUpper() + QStringLiteral(": ") +
+                             PortFailureText(*portFailure_);
+        view_.Memo1Add(line);
+        LogFileStamped(line);
+    }
+}
+
+void LinkCore::ShowPortFailure()
+{
+    view_.SetPortFailureText(portFailure_ ? PortFailureText(*portFailure_) : QString());
 }
 
 void LinkCore::RS2321Click()

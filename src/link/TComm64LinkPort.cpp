@@ -36,5 +36,9 @@ bool TComm64LinkPort::RTS(bool state)
 {
     return port_.RTS(state);
 }
+std::optional<PortFailure> TComm64LinkPort::OpenFailure() const
+{
+    return port_.OpenFailure();
+}
 
 } // namespace zorva

@@ -20,6 +20,7 @@ public:
     int _Read_(std::uint8_t* buffer, int count) override;
     bool DTR(bool state) override;
     bool RTS(bool state) override;
+    std::optional<PortFailure> OpenFailure() const override;
 
 private:
     TComm64& port_;

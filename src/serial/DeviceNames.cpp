@@ -1,6 +1,8 @@
 #include "serial/DeviceNames.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "serial/SerialPlatform.h"
 #include "shell/SettingsStore.h"
@@ -20,6 +22,25 @@ QString ResolveDeviceName(const QString& deviceName)
 QString PrefixedDeviceName(const QString& deviceName)
 {
     return QString::fromStdString(serial::DevicePrefix()) + deviceName;
+}
+
+QString DevicePathOf(const QString& deviceName)
+{
+    const QString resolved = ResolveDeviceName(deviceName);
+    if (resolved != deviceName || QDir::isAbsolutePath(deviceName)) {
+        return resolved;
+    }
+    return PrefixedDeviceName(deviceName);
+}
+
+bool SameDevice(const QString& a, const QString& b)
+{
+    const QString realA = QFileInfo(a).canonicalFilePath();
+    const QString realB = QFileInfo(b).canonicalFilePath();
+    if (!realA.isEmpty() && !realB.isEmpty()) {
+        return realA == realB;
+    }
+    return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
 } // namespace zorva

@@ -14,4 +14,13 @@ QString ResolveDeviceName(const QString& deviceName);
 // the name ("/dev/" + name on POSIX).
 QString PrefixedDeviceName(const QString& deviceName);
 
+// The device a name stands for as a path: ResolveDeviceName when that translated the name (an
+// alias, a COM name) or the name is a path already, else PrefixedDeviceName ("ttyUSB0" is
+// /dev/ttyUSB0).
+QString DevicePathOf(const QString& deviceName);
+
+// Whether two paths reach the same device, links resolved. Paths that cannot be resolved (a
+// device not plugged in) are compared as written.
+bool SameDevice(const QString& a, const QString& b);
+
 } // namespace zorva

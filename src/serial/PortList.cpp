@@ -4,7 +4,8 @@
 #include <iterator>
 
 #include <QSerialPortInfo>
-#include <QSettings>
+
+#include "serial/DeviceNames.h"
 
 namespace zorva {
 
@@ -98,26 +99,48 @@ int PortSelectionIndex(const QStringList& names, const QString& deviceName)
     return 0;
 }
 
-std::vector<PortEntry> PlatformPorts()
+std::vector<PortEntry> PlatformDevices()
 {
     std::vector<PortEntry> ports;
-    const auto addOnce = [&ports](const QString& name, const QString& description) {
-        if (name.isEmpty() || FindName(ports, name) != ports.end()) {
-            return;
-        }
-        ports.push_back({name, description});
-    };
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        addOnce(info.portName(), info.description());
-    }
-    // The aliases live in the same per-user store as every other setting (group "ports",
-    // a COM name mapped onto a device path).
-    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
-    store.beginGroup(QStringLiteral("ports"));
-    for (const QString& alias : store.childKeys()) {
-        addOnce(alias, store.value(alias).toString());
+        if (!info.portName().isEmpty() && FindName(ports, info.portName()) == ports.end()) {
+            ports.push_back({info.portName(), info.description(), info.systemLocation()});
+        }
     }
     return ports;
+}
+
+std::vector<PortEntry> WithAliases(std::vector<PortEntry> devices,
+                                   const QList<StoredPortAlias>& aliases)
+{
+    std::vector<PortEntry> named;
+    for (const StoredPortAlias& alias : aliases) {
+        if (alias.name.isEmpty() || FindName(named, alias.name) != named.end()) {
+            continue;
+        }
+        PortEntry entry{alias.name, alias.path, alias.path};
+        const auto device = std::find_if(devices.begin(), devices.end(), [&](const PortEntry& d) {
+            return !d.path.isEmpty() && SameDevice(d.path, alias.path);
+        });
+        if (device != devices.end()) {
+            if (!device->description.trimmed().isEmpty()) {
+                entry.description += QStringLiteral(" \u2013 ") + device->description.trimmed();
+            }
+            devices.erase(device);
+        }
+        named.push_back(std::move(entry));
+    }
+    for (PortEntry& device : devices) {
+        if (FindName(named, device.name) == named.end()) {
+            named.push_back(std::move(device));
+        }
+    }
+    return named;
+}
+
+std::vector<PortEntry> PlatformPorts()
+{
+    return WithAliases(PlatformDevices(), PortAliases());
 }
 
 int BaudRateItem(TBaudRate rate)

@@ -4,18 +4,26 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QString>
 #include <QStringList>
 
 #include "serial/CommTypes.h"
+#include "shell/SettingsStore.h"
 
 namespace zorva {
 
 struct PortEntry {
+    // The path may be left out: entries are often known by name and description only.
+    PortEntry(QString name = {}, QString description = {}, QString path = {})
+        : name(std::move(name)), description(std::move(description)), path(std::move(path))
+    {
+    }
     QString name;        // the device name given to the serial component
     QString description; // what the platform says about it; may be empty
+    QString path;        // the device; empty when only the name is known
 };
 
 // Orders the platform's entries for display:
@@ -34,9 +42,14 @@ QString PortDisplayText(const PortEntry& entry);
 // the first (0); -1 for an empty list.
 int PortSelectionIndex(const QStringList& names, const QString& deviceName);
 
-// The platform's serial devices (names such as ttyUSB0, with the device's description) and the
-// names of the COM aliases kept in the settings store's group "ports" (described by the device
-// each one stands for), each name once.
+// The platform's serial devices: names such as ttyUSB0, with the device's description and path.
+std::vector<PortEntry> PlatformDevices();
+// The devices and the COM aliases of the settings store (group "ports"), each name once. An alias
+// is described by its path and, when it reaches one of the devices, that device's description;
+// the device itself is then left out, so it is listed under its COM name only.
+std::vector<PortEntry> WithAliases(std::vector<PortEntry> devices,
+                                   const QList<StoredPortAlias>& aliases);
+// WithAliases of the platform's devices and the stored aliases.
 std::vector<PortEntry> PlatformPorts();
 
 // Display of the line settings in the dialog's groups, and the setting each item stands for.

@@ -128,6 +128,30 @@ public:
 // then holds the system's error number.
 std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error = nullptr);
 
+// Why a device could not be opened, as far as the system tells.
+enum class OpenFailureKind : std::uint8_t {
+    kPermission, // the user may not use the device
+    kInUse,      // another program holds it
+    kMissing,    // nothing is there (an adapter not plugged in)
+    kNotSerial,  // something is there, but no serial device
+    kOther,      // anything else: see systemText
+};
+
+struct OpenFailure {
+    OpenFailureKind kind = OpenFailureKind::kOther;
+    std::string systemText; // the system's own text for the error
+    long holderPid = 0;     // kInUse: the process that holds the device, 0 when unknown
+    std::string holderName; // and its name, when known
+};
+
+// Classifies the error that OpenSerialPort reported for `path`. For a device in use it also
+// looks for the process that holds it (on Linux in the lock table, /proc/locks).
+OpenFailure DescribeOpenFailure(const std::string& path, int error);
+
+// A path of the same device that survives re-plugging (on Linux its /dev/serial/by-id/ link);
+// `path` itself when there is none.
+std::string PersistentDevicePath(const std::string& path);
+
 // The prefix under which the platform lists its devices ("/dev/" on POSIX).
 std::string DevicePrefix();
 

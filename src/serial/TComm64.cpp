@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include <QDir>
 #include <QFile>
 #include <QMetaObject>
 
@@ -20,9 +21,39 @@ void CheckCount(int Count)
     }
 }
 
-std::unique_ptr<serial::SerialPort> OpenByName(const QString& name)
+std::unique_ptr<serial::SerialPort> OpenByName(const QString& name, int* error)
 {
-    return serial::OpenSerialPort(QFile::encodeName(name).toStdString());
+    return serial::OpenSerialPort(QFile::encodeName(name).toStdString(), error);
+}
+
+PortFailure Describe(const QString& deviceName, const QString& path, int error)
+{
+    const serial::OpenFailure facts =
+        serial::DescribeOpenFailure(QFile::encodeName(path).toStdString(), error);
+    PortFailure failure;
+    switch (facts.kind) {
+    case serial::OpenFailureKind::kPermission:
+        failure.kind = PortFailure::Kind::kPermission;
+        break;
+    case serial::OpenFailureKind::kInUse:
+        failure.kind = PortFailure::Kind::kInUse;
+        break;
+    case serial::OpenFailureKind::kMissing:
+        failure.kind = PortFailure::Kind::kMissing;
+        break;
+    case serial::OpenFailureKind::kNotSerial:
+        failure.kind = PortFailure::Kind::kNotSerial;
+        break;
+    case serial::OpenFailureKind::kOther:
+        failure.kind = PortFailure::Kind::kOther;
+        break;
+    }
+    failure.deviceName = deviceName;
+    failure.path = path;
+    failure.systemText = QString::fromLocal8Bit(facts.systemText.c_str());
+    failure.holderPid = facts.holderPid;
+    failure.holderName = QString::fromLocal8Bit(facts.holderName.c_str());
+    return failure;
 }
 
 } // namespace
@@ -42,13 +73,26 @@ TComm64::~TComm64()
 void TComm64::Open()
 {
     Close();
-    auto port = OpenByName(ResolveDeviceName(FDeviceName));
+    const QString resolved = ResolveDeviceName(FDeviceName);
+    int error = 0;
+    auto port = OpenByName(resolved, &error);
     if (!port) {
-        port = OpenByName(PrefixedDeviceName(FDeviceName));
+        PortFailure failure = Describe(FDeviceName, resolved, error);
+        const QString prefixed = PrefixedDeviceName(FDeviceName);
+        port = OpenByName(prefixed, &error);
+        if (!port) {
+            // The first try names the device unless it found nothing where the second found
+            // something, or it took a bare name ("ttyUSB0") as it was.
+            PortFailure second = Describe(FDeviceName, prefixed, error);
+            if (failure.kind == PortFailure::Kind::kMissing &&
+                (second.kind != PortFailure::Kind::kMissing || QDir::isRelativePath(resolved))) {
+                failure = std::move(second);
+            }
+            openFailure_ = std::move(failure);
+            return;
+        }
     }
-    if (!port) {
-        return;
-    }
+    openFailure_.reset();
     // Failures of the queue sizes and line settings leave the device as it was.
     port->SetQueueSizes(FReadBufferSize, FWriteBufferSize);
     port->SetReadIntervalTimeout(kReadIntervalMs);

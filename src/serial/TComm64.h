@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include <QObject>
 #include <QString>
@@ -17,6 +18,7 @@
 #include "serial/CommTypes.h"
 #include "serial/SerialPlatform.h"
 #include "serial/TC32Thread.h"
+#include "shell/PortFailure.h"
 
 namespace zorva {
 
@@ -31,6 +33,8 @@ public:
     // Opens DeviceName (closing first when open); stays closed, silently, when that fails.
     void Open();
     void Close();
+    // Why the latest Open failed; nothing once an Open has succeeded (or before any).
+    const std::optional<PortFailure>& OpenFailure() const { return openFailure_; }
 
     // Transfers bounded by 2000 ms in all; result: bytes transferred, or -1.
     // A negative Count throws std::out_of_range("Range check error") before any transfer.
@@ -109,6 +113,7 @@ private:
 
     std::unique_ptr<serial::SerialPort> FHandle; // null while closed
     std::unique_ptr<TC32Thread> FTC32Thread;     // exists only while open
+    std::optional<PortFailure> openFailure_;
     QString FDeviceName;
     TBaudRate FBaudRate;
     TParity FParity;

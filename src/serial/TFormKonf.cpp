@@ -1,5 +1,6 @@
 #include "serial/TFormKonf.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QAbstractItemView>
@@ -16,6 +17,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "serial/ComNames.h"
+#include "serial/DeviceNames.h"
 #include "serial/TComm64.h"
 #include "shell/FormPlacement.h"
 #include "shell/LanguageTexts.h"
@@ -100,6 +103,12 @@ void TFormKonf::BuildControls()
     portRow->addWidget(portLabel);
     portRow->addWidget(CCB1, 1);
     page->addLayout(portRow);
+    LabelReason = new QLabel(TabSheet1);
+    LabelReason->setObjectName(QStringLiteral("LabelReason"));
+    LabelReason->setWordWrap(true);
+    LabelReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelReason->hide();
+    page->addWidget(LabelReason);
 
     RadioGroup2 =
         RadioGroup(QStringLiteral("&Baud Rate"),
@@ -161,7 +170,8 @@ void TFormKonf::BuildControls()
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
-    setFixedSize(QSize(kFormKonfWidth, kFormKonfHeight).expandedTo(minimumSizeHint()));
+    designSize_ = QSize(kFormKonfWidth, kFormKonfHeight).expandedTo(minimumSizeHint());
+    setFixedSize(designSize_);
 }
 
 void TFormKonf::FormCreate()
@@ -182,6 +192,7 @@ void TFormKonf::ApplyLanguageTexts()
 
 void TFormKonf::showEvent(QShowEvent* event)
 {
+    note_.clear();
     PageControl1Change();
     QDialog::showEvent(event);
 }
@@ -193,11 +204,8 @@ void TFormKonf::PageControl1Change()
     }
     SelectItem(StopBitsItems, StopbitsItem(port_.Stopbits()));
     FillPortList();
-    QStringList names;
-    for (int i = 0; i < CCB1->count(); ++i) {
-        names.append(CCB1->itemData(i).toString());
-    }
-    CCB1->setCurrentIndex(PortSelectionIndex(names, port_.DeviceName()));
+    SelectDeviceInForce();
+    ShowReason();
     SelectItem(BaudRateItems, BaudRateItem(port_.BaudRate()));
     if (const std::optional<int> item = DatabitsItem(port_.Databits())) {
         SelectItem(DataSizeItems, *item);
@@ -209,8 +217,17 @@ void TFormKonf::PageControl1Change()
 
 void TFormKonf::FillPortList()
 {
+    std::vector<PortEntry> devices = ports_ ? ports_() : std::vector<PortEntry>();
+    offered_.clear();
+    for (PortEntry& device : devices) {
+        if (device.path.isEmpty()) {
+            device.path = DevicePathOf(device.name);
+        }
+        offered_.append(device.path);
+    }
+    entries_ = OrderPortList(WithAliases(devices, PortAliases()));
     CCB1->clear();
-    for (const PortEntry& entry : OrderPortList(ports_ ? ports_() : std::vector<PortEntry>())) {
+    for (const PortEntry& entry : entries_) {
         CCB1->addItem(PortDisplayText(entry), entry.name);
     }
     // The drop-down may be wider than the fixed-size dialog, so descriptions show in full.
@@ -219,10 +236,63 @@ void TFormKonf::FillPortList()
 
 void TFormKonf::CCB1Change(int index)
 {
-    if (index < 0 || index >= CCB1->count()) {
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size()) {
         return;
     }
-    port_.setDeviceName(CCB1->itemData(index).toString());
+    const PortEntry picked = entries_[static_cast<std::size_t>(index)];
+    note_.clear();
+    pendingAlias_.reset();
+    if (IsStorableComName(picked.name)) {
+        port_.setDeviceName(picked.name);
+    } else if (const std::optional<ComNameChoice> choice =
+                   ComNameForDevice(picked.path, PortAliases(), offered_)) {
+        // The alias is written when the dialog closes, so that running through the list with
+        // the arrow keys leaves none behind for the devices passed over.
+        if (!choice->aliasPath.isEmpty()) {
+            pendingAlias_ = StoredPortAlias{choice->name, choice->aliasPath};
+        }
+        port_.setDeviceName(choice->name);
+    } else {
+        note_ = Texts().txtNoFreeComName.arg(picked.name);
+        SelectDeviceInForce();
+    }
+    ShowReason();
+}
+
+void TFormKonf::done(int result)
+{
+    if (pendingAlias_) {
+        SetPortAlias(pendingAlias_->name, pendingAlias_->path);
+        pendingAlias_.reset();
+    }
+    QDialog::done(result);
+}
+
+void TFormKonf::SelectDeviceInForce()
+{
+    QStringList names;
+    for (int i = 0; i < CCB1->count(); ++i) {
+        names.append(CCB1->itemData(i).toString());
+    }
+    CCB1->setCurrentIndex(PortSelectionIndex(names, port_.DeviceName()));
+}
+
+void TFormKonf::ShowReason()
+{
+    QString text = note_;
+    const std::optional<PortFailure>& failure = port_.OpenFailure();
+    if (text.isEmpty() && failure &&
+        failure->deviceName.compare(port_.DeviceName(), Qt::CaseInsensitive) == 0) {
+        text = PortFailureText(*failure);
+    }
+    LabelReason->setText(text);
+    LabelReason->setVisible(!text.isEmpty());
+    // The dialog grows by the note's lines, so that the groups below keep their height. The
+    // note is as wide as the page less the margins of the dialog, the tab and the page.
+    constexpr int kMargins = 24;
+    const int noteHeight =
+        text.isEmpty() ? 0 : LabelReason->heightForWidth(designSize_.width() - kMargins);
+    setFixedSize(designSize_.width(), designSize_.height() + std::max(noteHeight, 0));
 }
 
 void TFormKonf::RadioGroup2Click(int item)

@@ -1,12 +1,16 @@
 // The port settings dialog: the technician picks the serial port; the line settings and the
 // DTR and RTS flags are shown (disabled) as they are in force. There is no cancel: a port
-// picked in the list is the port's device name at once.
+// picked in the list is the port's device name at once. A device listed under a name that the
+// stored port byte cannot hold gets a COM name first. Under the list: why the port could not
+// be opened, or that no COM name is left.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 #include "serial/PortList.h"
@@ -15,6 +19,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QShowEvent;
 class QTabWidget;
@@ -41,7 +46,8 @@ template <typename Link> FlagAccess RtsFlagOf(Link& link)
     return {[&link] { return link.RtsFlag(); }, [&link](bool on) { link.setRtsFlag(on); }};
 }
 
-// Where the dialog's port list comes from; PlatformPorts unless a test says otherwise.
+// The platform's devices for the port list; PlatformDevices unless a test says otherwise. The
+// dialog adds the stored aliases itself.
 using PortSource = std::function<std::vector<PortEntry>()>;
 
 class TFormKonf : public QDialog {
@@ -49,7 +55,7 @@ class TFormKonf : public QDialog {
 public:
     // The creation handler runs here.
     TFormKonf(TComm64& port, FlagAccess dtrFlag, FlagAccess rtsFlag, QWidget* parent = nullptr,
-              PortSource ports = PlatformPorts);
+              PortSource ports = PlatformDevices);
 
     // Restores the placement stored under "pos" (normally none, so the dialog opens centred on
     // its parent), makes the port page active and sets the caption. A stored placement of the
@@ -60,7 +66,10 @@ public:
     // Refreshes the port page from the settings in force; also runs each time the dialog shows,
     // so the list picks up an adapter plugged in meanwhile.
     void PageControl1Change();
-    // The technician picked an entry: it becomes the port's device name at once.
+    // The technician picked an entry: it becomes the port's device name at once. An entry other
+    // than COM1 to COM8 is given a COM name (ComNameForDevice) instead, with an alias that is
+    // stored when the dialog closes; when no name is left, the dialog says so under the list and
+    // the device name stays as it was.
     void CCB1Change(int index);
     // The groups' and boxes' meaning; the controls are disabled, so only code reaches them.
     void RadioGroup2Click(int item);
@@ -77,6 +86,7 @@ public:
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr; // the port page
     QComboBox* CCB1 = nullptr;
+    QLabel* LabelReason = nullptr;    // under the list; hidden while it has nothing to say
     QGroupBox* RadioGroup2 = nullptr; // baud rate
     QGroupBox* RadioGroup3 = nullptr; // data size
     QGroupBox* RadioGroup4 = nullptr; // stop bits
@@ -92,17 +102,27 @@ public:
     QButtonGroup* StopBitsItems = nullptr;
     QButtonGroup* ParityItems = nullptr;
 
+    // Closing stores the alias of the latest pick, when it needs one.
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void BuildControls();
     void FillPortList();
+    void ShowReason();
+    void SelectDeviceInForce();
 
     TComm64& port_;
     FlagAccess dtrFlag_;
     FlagAccess rtsFlag_;
     PortSource ports_;
+    std::vector<PortEntry> entries_; // as listed in CCB1
+    QStringList offered_;            // the platform's device paths
+    QString note_;                   // no COM name left for the latest pick
+    std::optional<StoredPortAlias> pendingAlias_;
+    QSize designSize_; // without the note
     QString creationError_;
 };
 

@@ -62,6 +62,15 @@ LanguageTexts PolishTexts()
     t.txtEnableInputs = QStringLiteral("We. odblokowujące");
     t.txtPreview = QStringLiteral("Podgląd");
     t.txtSyncTime = QStringLiteral("Synchronizuj czas ze QUMA ");
+    t.txtPortNoAccess =
+        QStringLiteral("%1: brak dostępu; dodaj użytkownika do grupy dialout: sudo usermod -aG "
+                       "dialout $USER, potem zaloguj się ponownie");
+    t.txtPortInUseBy = QStringLiteral("%1: używany przez %2 (proces %3)");
+    t.txtPortInUse = QStringLiteral("%1: używany przez inny program");
+    t.txtPortMissing = QStringLiteral("%1: brak urządzenia: czy adapter jest podłączony?");
+    t.txtPortNotSerial = QStringLiteral("%1: to nie jest urządzenie szeregowe");
+    t.txtNoFreeComName =
+        QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
     return t;
 }
 
@@ -124,6 +133,14 @@ LanguageTexts EnglishTexts()
     t.txtEnableInputs = QStringLiteral("Enabling inputs");
     t.txtPreview = QStringLiteral("Preview");
     t.txtSyncTime = QStringLiteral("Synchronize time with QUMA");
+    t.txtPortNoAccess =
+        QStringLiteral("%1: no access; add the user to the group dialout: sudo usermod -aG "
+                       "dialout $USER, then log in again");
+    t.txtPortInUseBy = QStringLiteral("%1: in use by %2 (process %3)");
+    t.txtPortInUse = QStringLiteral("%1: in use by another program");
+    t.txtPortMissing = QStringLiteral("%1: not present: is the adapter plugged in?");
+    t.txtPortNotSerial = QStringLiteral("%1: not a serial device");
+    t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
     return t;
 }
 

@@ -62,6 +62,14 @@ struct LanguageTexts {
     QString txtEnableInputs;
     QString txtPreview;
     QString txtSyncTime;
+    // Why the port cannot be opened (%1 the device's path) and what to do about it.
+    QString txtPortNoAccess;
+    QString txtPortInUseBy; // %2 the program, %3 its process number
+    QString txtPortInUse;
+    QString txtPortMissing;
+    QString txtPortNotSerial;
+    // The port settings dialog: a device (%1) for which no COM name is left.
+    QString txtNoFreeComName;
 };
 
 // The table in force.

@@ -137,4 +137,27 @@ QString PortAlias(const QString& deviceName)
     return {};
 }
 
+QList<StoredPortAlias> PortAliases()
+{
+    QSettings settings(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    settings.beginGroup(QStringLiteral("ports"));
+    QList<StoredPortAlias> aliases;
+    for (const QString& name : settings.childKeys()) {
+        aliases.append({name, settings.value(name).toString()});
+    }
+    return aliases;
+}
+
+void SetPortAlias(const QString& deviceName, const QString& path)
+{
+    QSettings settings(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    settings.beginGroup(QStringLiteral("ports"));
+    for (const QString& name : settings.childKeys()) {
+        if (name.compare(deviceName, Qt::CaseInsensitive) == 0) {
+            settings.remove(name);
+        }
+    }
+    settings.setValue(deviceName, path);
+}
+
 } // namespace zorva

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include <QList>
 #include <QString>
 
 namespace zorva {
@@ -31,5 +32,14 @@ void RegWriteString(const QString& key, const QString& name, const QString& valu
 // Serial port aliases: the group "ports" maps a device name such as "COM1" to a device path.
 // Looked up without regard to case; empty when there is none.
 QString PortAlias(const QString& deviceName);
+
+struct StoredPortAlias {
+    QString name; // "COM5"
+    QString path; // "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0"
+};
+// Every alias of the group "ports", in the store's order.
+QList<StoredPortAlias> PortAliases();
+// Stores an alias; it replaces one whose name differs only in case.
+void SetPortAlias(const QString& deviceName, const QString& path);
 
 } // namespace zorva

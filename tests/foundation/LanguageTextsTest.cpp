@@ -33,7 +33,9 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtSuspendTime),   ZORVA_ENTRY(txtSec),           ZORVA_ENTRY(txtMin),
     ZORVA_ENTRY(txtAbout),         ZORVA_ENTRY(txtHelp),          ZORVA_ENTRY(txtProgramTitle),
     ZORVA_ENTRY(txtTriggerInputs), ZORVA_ENTRY(txtEnableInputs),  ZORVA_ENTRY(txtPreview),
-    ZORVA_ENTRY(txtSyncTime),
+    ZORVA_ENTRY(txtSyncTime),      ZORVA_ENTRY(txtPortNoAccess),  ZORVA_ENTRY(txtPortInUseBy),
+    ZORVA_ENTRY(txtPortInUse),     ZORVA_ENTRY(txtPortMissing),   ZORVA_ENTRY(txtPortNotSerial),
+    ZORVA_ENTRY(txtNoFreeComName),
 };
 #undef ZORVA_ENTRY
 // The list above must name every entry of the table.

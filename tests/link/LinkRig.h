@@ -44,12 +44,17 @@ public:
     int _Read_(std::uint8_t* buffer, int count) override;
     bool DTR(bool state) override;
     bool RTS(bool state) override;
+    std::optional<PortFailure> OpenFailure() const override
+    {
+        return open ? std::nullopt : failure;
+    }
 
     // Everything written since the last call, one entry per write.
     std::vector<Bytes> TakeWritten();
 
     bool open = false;
     bool openFails = false;
+    std::optional<PortFailure> failure; // why the open fails
     int openCalls = 0;
     int closeCalls = 0;
     QString device = QStringLiteral("com1");
@@ -73,6 +78,7 @@ public:
     void SetLinkButtonsEnabled(bool enabled) override { buttonsEnabled = enabled; }
     QString StatusBarText() const override { return statusBar; }
     void SetStatusBarText(const QString& text) override;
+    void SetPortFailureText(const QString& text) override { portFailure = text; }
     void Memo1Add(const QString& line) override { memo1 << line; }
     void Memo1Clear() override { memo1.clear(); }
     void Memo2Add(const QString& line) override { memo2 << line; }
@@ -95,6 +101,7 @@ public:
     std::optional<bool> buttonsEnabled;
     QString statusBar = QStringLiteral("____");
     int statusBarSets = 0;
+    QString portFailure;
     QStringList memo1, memo2;
     QStringList messages; // "error: text", "information: text", "question: text"
     QStringList firmwareErrors;

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -194,15 +195,53 @@ TEST_F(TFormKonfTest, PickWithTheKeyboardSetsTheDeviceNameAtOnce)
     EXPECT_EQ(DeviceNameForPort(PortNumberFromStored(closing[0].value)), QStringLiteral("COM3"));
 }
 
-TEST_F(TFormKonfTest, PickOfADeviceWithADescriptionGivesTheBareDeviceName)
+// A device listed by its own name gets the lowest free COM name, so that the stored port byte
+// can hold it; from the next showing on, the list shows it under that name with its path and
+// description.
+TEST_F(TFormKonfTest, PickOfADeviceByItsOwnNameGivesItAComName)
 {
     auto d = MakeDialog();
-    WhenModalShows<TFormKonf>([](TFormKonf* dialog) {
+    QString aliasWhileShown = QStringLiteral("unset");
+    WhenModalShows<TFormKonf>([&](TFormKonf* dialog) {
         QTest::keyClick(dialog->CCB1, Qt::Key_End);
+        aliasWhileShown = PortAlias(QStringLiteral("COM1"));
         QTest::keyClick(dialog->BitBtn1, Qt::Key_Space);
     });
     d->exec();
-    EXPECT_EQ(port_.DeviceName(), QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM1"));
+    EXPECT_TRUE(aliasWhileShown.isEmpty()) << "stored only when the dialog closes";
+    EXPECT_EQ(PortAlias(QStringLiteral("COM1")), QStringLiteral("/dev/ttyUSB0"));
+
+    d->show();
+    EXPECT_EQ(Shown(*d),
+              QStringList({QStringLiteral("COM1 \u2013 /dev/ttyUSB0 \u2013 FT232R USB UART"),
+                           QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4"),
+                           QStringLiteral("COM11")}));
+    EXPECT_EQ(d->CCB1->currentIndex(), 0);
+    d->hide();
+}
+
+TEST_F(TFormKonfTest, PickWithNoComNameLeftSaysSoAndChangesNothing)
+{
+    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    for (int n = 1; n <= 8; ++n) {
+        store.setValue(QStringLiteral("ports/COM%1").arg(n), QStringLiteral("/dev/pts/%1").arg(n));
+    }
+    store.sync();
+    auto d = MakeDialog();
+    QString note;
+    QString selected;
+    WhenModalShows<TFormKonf>([&](TFormKonf* dialog) {
+        QTest::keyClick(dialog->CCB1, Qt::Key_End);
+        note = dialog->LabelReason->isVisible() ? dialog->LabelReason->text() : QString();
+        selected = dialog->CCB1->currentData().toString();
+        QTest::keyClick(dialog->BitBtn1, Qt::Key_Space);
+    });
+    d->exec();
+    EXPECT_EQ(note, Texts().txtNoFreeComName.arg(QStringLiteral("ttyUSB0")));
+    EXPECT_EQ(selected, QStringLiteral("COM2"));
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM2"));
+    EXPECT_EQ(PortAliases().size(), 8);
 }
 
 TEST_F(TFormKonfTest, StoredPlacementIsAppliedAndAWrongTypeEndsTheCreation)

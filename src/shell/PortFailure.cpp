@@ -1,0 +1,30 @@
+#include "shell/PortFailure.h"
+
+#include "shell/LanguageTexts.h"
+
+namespace zorva {
+
+QString PortFailureText(const PortFailure& failure)
+{
+    const LanguageTexts& t = Texts();
+    switch (failure.kind) {
+    case PortFailure::Kind::kPermission:
+        return t.txtPortNoAccess.arg(failure.path);
+    case PortFailure::Kind::kInUse:
+        if (failure.holderPid != 0) {
+            const QString holder =
+                failure.holderName.isEmpty() ? QStringLiteral("?") : failure.holderName;
+            return t.txtPortInUseBy.arg(failure.path, holder, QString::number(failure.holderPid));
+        }
+        return t.txtPortInUse.arg(failure.path);
+    case PortFailure::Kind::kMissing:
+        return t.txtPortMissing.arg(failure.path);
+    case PortFailure::Kind::kNotSerial:
+        return t.txtPortNotSerial.arg(failure.path);
+    case PortFailure::Kind::kOther:
+        break;
+    }
+    return failure.path + QStringLiteral(": ") + failure.systemText;
+}
+
+} // namespace zorva

@@ -1,0 +1,25 @@
+// Why the serial port could not be opened, kept as facts (so that a change of reason can be told
+// from a change of language), and the text that tells the user, in the current language, what
+// to do about it.
+#pragma once
+
+#include <QString>
+
+namespace zorva {
+
+struct PortFailure {
+    enum class Kind { kPermission, kInUse, kMissing, kNotSerial, kOther };
+    Kind kind = Kind::kOther;
+    QString deviceName; // the port as chosen, such as "COM1"
+    QString path;       // the device that was tried
+    QString systemText; // the system's text for the error
+    long holderPid = 0; // kInUse: the process holding the device, 0 when unknown
+    QString holderName;
+
+    bool operator==(const PortFailure&) const = default;
+};
+
+// "/dev/ttyUSB0: not present: is the adapter plugged in?" and the like, from the language table.
+QString PortFailureText(const PortFailure& failure);
+
+} // namespace zorva
