@@ -62,6 +62,15 @@ LanguageTexts PolishTexts()
     t.txtEnableInputs = QStringLiteral("We. odblokowujące");
     t.txtPreview = QStringLiteral("Podgląd");
     t.txtSyncTime = QStringLiteral("Synchronizuj czas ze QUMA ");
+    t.txtFlagOn = QStringLiteral("tak");
+    t.txtFlagOff = QStringLiteral("nie");
+    t.txtByteAt = QStringLiteral("bajt %1");
+    t.txtWrittenRead = QStringLiteral("%1: zapisano %2, odczytano %3");
+    t.txtWriteDiffers = QStringLiteral("Moduł po restarcie ma inne dane niż zapisane:");
+    t.txtMoreDifferences = QStringLiteral("... i %1 innych (lista w pliku logu)");
+    t.txtWriteVerified = QStringLiteral("Zapis sprawdzony: moduł ma zapisane dane.");
+    t.txtWriteNotVerified =
+        QStringLiteral("Nie można sprawdzić zapisu: moduł nie odpowiedział po restarcie.");
     return t;
 }
 
@@ -124,6 +133,16 @@ LanguageTexts EnglishTexts()
     t.txtEnableInputs = QStringLiteral("Enabling inputs");
     t.txtPreview = QStringLiteral("Preview");
     t.txtSyncTime = QStringLiteral("Synchronize time with QUMA");
+    t.txtFlagOn = QStringLiteral("yes");
+    t.txtFlagOff = QStringLiteral("no");
+    t.txtByteAt = QStringLiteral("byte %1");
+    t.txtWrittenRead = QStringLiteral("%1: written %2, read %3");
+    t.txtWriteDiffers =
+        QStringLiteral("After its restart the module holds other data than written:");
+    t.txtMoreDifferences = QStringLiteral("... and %1 more (listed in the log file)");
+    t.txtWriteVerified = QStringLiteral("Write verified: the module holds the data written.");
+    t.txtWriteNotVerified = QStringLiteral(
+        "The write could not be verified: the module did not answer after its restart.");
     return t;
 }
 
