@@ -117,6 +117,10 @@ public:
     const Bytes& sbuf() const { return sbuf_; }
     QString FmwDate() const { return fmwDate_; }
     bool Busy() const { return busy_; }
+
+    // The check of an acknowledged write against the configuration read after the restart.
+    enum class WriteCheck { None, AwaitingReset, AwaitingReread };
+    WriteCheck writeCheck() const { return writeCheck_; }
     const ReceiveCounters& Counters() const { return counters_; }
 
 private:
@@ -139,6 +143,13 @@ private:
     Flow OnPicturePacket(std::span<const std::uint8_t> payload);
     void OnErrorReport(std::span<const std::uint8_t> payload);
     void OnEventReport(std::span<const std::uint8_t> frame);
+
+    // Write check (WriteCheck.cpp).
+    void NoteWriteSent(std::span<const std::uint8_t, kWriteImageSize> image);
+    void OnWriteDone();
+    void OnResetDone();
+    void CheckReadBack(std::span<const std::uint8_t> payload);
+    void OnWriteCheckLost();
 
     LinkPort& port_;
     LinkView& view_;
@@ -175,6 +186,11 @@ private:
     bool inParser_ = false;
     int deferredRxCount_ = 0;
     ReceiveCounters counters_;
+
+    // The image of the latest write sent, and of the acknowledged one being checked.
+    std::array<std::uint8_t, kWriteImageSize> sentImage_{};
+    std::array<std::uint8_t, kWriteImageSize> checkedImage_{};
+    WriteCheck writeCheck_ = WriteCheck::None;
 };
 
 } // namespace zorva
