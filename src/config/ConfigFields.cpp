@@ -23,7 +23,13 @@ RecordField Address(const char* name, std::size_t offset)
 }
 RecordField Text(const char* name, const TextField& field)
 {
-    return {name, FieldKind::Text, field.offset, field.width, kWhole, false, 0,
+    return {name,
+            FieldKind::Text,
+            field.offset,
+            field.width,
+            kWhole,
+            false,
+            0,
             static_cast<int>(field.width)};
 }
 
@@ -85,8 +91,8 @@ const RecordField* FindRecordField(const QString& name)
 
 bool FieldShownInWindow(const RecordField& field)
 {
-    return field.offset != cfg::links || (field.mask != (1u << cfg::linkExternal1) &&
-                                          field.mask != (1u << cfg::linkExternal2));
+    return field.offset != cfg::links ||
+           (field.mask != (1u << cfg::linkExternal1) && field.mask != (1u << cfg::linkExternal2));
 }
 
 QString FieldCaption(const RecordField& field)
@@ -97,33 +103,60 @@ QString FieldCaption(const RecordField& field)
         return t.txtCameras + u' ' + name.back();
     }
     static const QLatin1String kOne(" 1"), kTwo(" 2");
-    if (name == QLatin1String("obraz")) return t.txtPicture;
-    if (name == QLatin1String("kol")) return t.txtColour;
-    if (name == QLatin1String("dz")) return t.txtBeforeEvent;
-    if (name == QLatin1String("pz")) return t.txtAfterEvent;
-    if (name == QLatin1String("id")) return t.txtIdentifier;
-    if (name == QLatin1String("pass")) return t.txtPassword;
-    if (name == QLatin1String("dhcp")) return QStringLiteral("DHCP");
-    if (name == QLatin1String("vip")) return t.txtIpAddress;
-    if (name == QLatin1String("vmask")) return t.txtSubnetMask;
-    if (name == QLatin1String("vgate")) return t.txtGateway;
-    if (name == QLatin1String("srtc")) return t.txtSyncTime.trimmed();
-    if (name == QLatin1String("et")) return t.txtEthernet;
-    if (name == QLatin1String("sip")) return Joined(t.txtStation, t.txtIpAddress);
-    if (name == QLatin1String("ps")) return t.txtPort;
-    if (name == QLatin1String("ncp")) return Joined(t.txtEthernet, t.txtSustainTime);
-    if (name == QLatin1String("nmx")) return Joined(t.txtEthernet, t.txtMaxPreview);
-    if (name == QLatin1String("tt")) return t.txtTestEvery;
-    if (name == QLatin1String("mdm")) return t.txtModem + kOne;
-    if (name == QLatin1String("tel")) return Joined(t.txtModem + kOne, t.txtPhone);
-    if (name == QLatin1String("ex1")) return t.txtExternalModem + kOne;
-    if (name == QLatin1String("mdm2")) return t.txtModem + kTwo;
-    if (name == QLatin1String("tel2")) return Joined(t.txtModem + kTwo, t.txtPhone);
-    if (name == QLatin1String("ex2")) return t.txtExternalModem + kTwo;
-    if (name == QLatin1String("tcp")) return Joined(t.txtModemLinks, t.txtSustainTime);
-    if (name == QLatin1String("tmx")) return Joined(t.txtModemLinks, t.txtMaxPreview);
-    if (name == QLatin1String("powt")) return t.txtRepeatCount;
-    if (name == QLatin1String("oz")) return t.txtSuspendTime;
+    if (name == QLatin1String("obraz"))
+        return t.txtPicture;
+    if (name == QLatin1String("kol"))
+        return t.txtColour;
+    if (name == QLatin1String("dz"))
+        return t.txtBeforeEvent;
+    if (name == QLatin1String("pz"))
+        return t.txtAfterEvent;
+    if (name == QLatin1String("id"))
+        return t.txtIdentifier;
+    if (name == QLatin1String("pass"))
+        return t.txtPassword;
+    if (name == QLatin1String("dhcp"))
+        return QStringLiteral("DHCP");
+    if (name == QLatin1String("vip"))
+        return t.txtIpAddress;
+    if (name == QLatin1String("vmask"))
+        return t.txtSubnetMask;
+    if (name == QLatin1String("vgate"))
+        return t.txtGateway;
+    if (name == QLatin1String("srtc"))
+        return t.txtSyncTime.trimmed();
+    if (name == QLatin1String("et"))
+        return t.txtEthernet;
+    if (name == QLatin1String("sip"))
+        return Joined(t.txtStation, t.txtIpAddress);
+    if (name == QLatin1String("ps"))
+        return t.txtPort;
+    if (name == QLatin1String("ncp"))
+        return Joined(t.txtEthernet, t.txtSustainTime);
+    if (name == QLatin1String("nmx"))
+        return Joined(t.txtEthernet, t.txtMaxPreview);
+    if (name == QLatin1String("tt"))
+        return t.txtTestEvery;
+    if (name == QLatin1String("mdm"))
+        return t.txtModem + kOne;
+    if (name == QLatin1String("tel"))
+        return Joined(t.txtModem + kOne, t.txtPhone);
+    if (name == QLatin1String("ex1"))
+        return t.txtExternalModem + kOne;
+    if (name == QLatin1String("mdm2"))
+        return t.txtModem + kTwo;
+    if (name == QLatin1String("tel2"))
+        return Joined(t.txtModem + kTwo, t.txtPhone);
+    if (name == QLatin1String("ex2"))
+        return t.txtExternalModem + kTwo;
+    if (name == QLatin1String("tcp"))
+        return Joined(t.txtModemLinks, t.txtSustainTime);
+    if (name == QLatin1String("tmx"))
+        return Joined(t.txtModemLinks, t.txtMaxPreview);
+    if (name == QLatin1String("powt"))
+        return t.txtRepeatCount;
+    if (name == QLatin1String("oz"))
+        return t.txtSuspendTime;
     return name;
 }
 

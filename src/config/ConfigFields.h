@@ -23,12 +23,12 @@ enum class FieldKind {
 };
 
 struct RecordField {
-    const char* name;   // "ps", "dz", "camA", ...
+    const char* name; // "ps", "dz", "camA", ...
     FieldKind kind;
-    std::size_t offset; // first byte
-    std::size_t width;  // bytes covered
-    std::uint8_t mask;  // for a one-byte field: the bits that belong to it
-    bool inverted;      // a flag shown checked when its bit is clear
+    std::size_t offset;   // first byte
+    std::size_t width;    // bytes covered
+    std::uint8_t mask;    // for a one-byte field: the bits that belong to it
+    bool inverted;        // a flag shown checked when its bit is clear
     int minimum, maximum; // what the editor lets the user enter (numbers, ports; text length)
 };
 
