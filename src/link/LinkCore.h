@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "config/ConfigRecord.h"
@@ -121,6 +122,8 @@ public:
     // The check of an acknowledged write against the configuration read after the restart.
     enum class WriteCheck { None, AwaitingReset, AwaitingReread };
     WriteCheck writeCheck() const { return writeCheck_; }
+    // The differences the latest check found, one line each; empty after a match.
+    const QStringList& WriteCheckDifferences() const { return writeCheckLines_; }
     const ReceiveCounters& Counters() const { return counters_; }
 
 private:
@@ -191,6 +194,7 @@ private:
     std::array<std::uint8_t, kWriteImageSize> sentImage_{};
     std::array<std::uint8_t, kWriteImageSize> checkedImage_{};
     WriteCheck writeCheck_ = WriteCheck::None;
+    QStringList writeCheckLines_;
 };
 
 } // namespace zorva

@@ -27,6 +27,7 @@ void LinkCore::OnWriteDone()
 {
     checkedImage_ = sentImage_;
     writeCheck_ = WriteCheck::AwaitingReset;
+    writeCheckLines_.clear();
     view_.ShowWriteCheckNote(QString());
 }
 
@@ -48,7 +49,8 @@ void LinkCore::CheckReadBack(std::span<const std::uint8_t> payload)
     // Bytes that a short reply lacks read as 0, as the cleared record holds them.
     ConfigRecord read;
     read.FillFromReply(payload.first(std::min(payload.size(), kWriteImageSize)));
-    const QStringList lines = WriteCheckLines(CompareRecords(written, read, kWriteImageSize));
+    writeCheckLines_ = WriteCheckLines(CompareRecords(written, read, kWriteImageSize));
+    const QStringList& lines = writeCheckLines_;
     const LanguageTexts& texts = Texts();
     if (lines.isEmpty()) {
         view_.ShowWriteCheckNote(texts.txtWriteVerified);

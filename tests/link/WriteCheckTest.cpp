@@ -78,35 +78,35 @@ struct ReadBackCase {
 };
 
 const ReadBackCase kReadBackCases[] = {
-        {"Faithful", [](Bytes&) {}, SetPolishTexts, {}},
-        {"Port",
-         [](Bytes& b) { b[cfg::ps + 1] = static_cast<std::uint8_t>(b[cfg::ps + 1] + 1); },
-         SetPolishTexts,
-         {QStringLiteral("Port: zapisano 8080, odczytano 8081")}},
-        {"PortInEnglish",
-         [](Bytes& b) { b[cfg::ps + 1] = static_cast<std::uint8_t>(b[cfg::ps + 1] + 1); },
-         SetEnglishTexts,
-         {QStringLiteral("Port: written 8080, read 8081")}},
-        {"CameraBitAndACount",
-         [](Bytes& b) {
-             b[cfg::kamery] |= 0x04;
-             b[cfg::dz] = 4;
-         },
-         SetPolishTexts,
-         {QStringLiteral("Kamery C: zapisano nie, odczytano tak"),
-          QStringLiteral("Zapis przed zdarzeniem: zapisano 5, odczytano 4")}},
-        {"IdentifierFillUnusedByteAndBits",
-         [](Bytes& b) {
-             b[cfg::id.offset + 7] = 0x00;
-             b[120] = 0x01;
-             b[cfg::links] |= 0x80;
-         },
-         SetEnglishTexts,
-         {QStringLiteral("Device identifier: written 5A 4F 52 56 41 30 31 20, read 5A 4F 52 56 "
-                         "41 30 31 00"),
-          QStringLiteral("byte 29: written 00, read 80"),
-          QStringLiteral("byte 120: written 00, read 01")}},
-    };
+    {"Faithful", [](Bytes&) {}, SetPolishTexts, {}},
+    {"Port",
+     [](Bytes& b) { b[cfg::ps + 1] = static_cast<std::uint8_t>(b[cfg::ps + 1] + 1); },
+     SetPolishTexts,
+     {QStringLiteral("Port: zapisano 8080, odczytano 8081")}},
+    {"PortInEnglish",
+     [](Bytes& b) { b[cfg::ps + 1] = static_cast<std::uint8_t>(b[cfg::ps + 1] + 1); },
+     SetEnglishTexts,
+     {QStringLiteral("Port: written 8080, read 8081")}},
+    {"CameraBitAndACount",
+     [](Bytes& b) {
+         b[cfg::kamery] |= 0x04;
+         b[cfg::dz] = 4;
+     },
+     SetPolishTexts,
+     {QStringLiteral("Kamery C: zapisano nie, odczytano tak"),
+      QStringLiteral("Zapis przed zdarzeniem: zapisano 5, odczytano 4")}},
+    {"IdentifierFillUnusedByteAndBits",
+     [](Bytes& b) {
+         b[cfg::id.offset + 7] = 0x00;
+         b[120] = 0x01;
+         b[cfg::links] |= 0x80;
+     },
+     SetEnglishTexts,
+     {QStringLiteral("Device identifier: written 5A 4F 52 56 41 30 31 20, read 5A 4F 52 56 "
+                     "41 30 31 00"),
+      QStringLiteral("byte 29: written 00, read 80"),
+      QStringLiteral("byte 120: written 00, read 01")}},
+};
 
 class ReadBack : public WriteCheckRig, public ::testing::WithParamInterface<ReadBackCase> {};
 
