@@ -203,10 +203,15 @@ int RunWrite(const CliOptions& options)
         PrintError(QStringLiteral("write not verified: the module refused it (0xBB)"));
         return kWriteNotVerified;
     }
-    if (!ended || !checking) {
+    if (!checking) {
         PrintError(CliSession::Interrupted() ? QStringLiteral("interrupted")
                                              : NoAnswer(*session, options));
         return kNoAnswer;
+    }
+    if (!ended) {
+        // Acknowledged, but the module is not back within the time-out.
+        PrintError(QStringLiteral("write not verified: ") + Texts().txtWriteNotVerified);
+        return kWriteNotVerified;
     }
     if (view.writeCheckNote == Texts().txtWriteVerified) {
         PrintResult(QStringLiteral("wrote %1 to %2: %3")
