@@ -88,6 +88,13 @@ ParsedControlLine ParseControlLine(const std::string& line)
                  : name == "split" ? Kind::Split
                                    : Kind::RejectWrite;
         c.flag = *on;
+    } else if (name == "store-skew" && needArgs(1)) {
+        const auto byte = args[0] == "off" ? std::optional<int>(-1) : ParseSkewByte(args[0]);
+        if (!byte) {
+            return fail("an offset 0 to 174, a field name or off");
+        }
+        c.kind = Kind::StoreSkew;
+        c.number = *byte;
     } else if ((name == "unplug" || name == "wait") && needArgs(1)) {
         const auto s = ParseDouble(args[0], 0, 86400);
         if (!s) {

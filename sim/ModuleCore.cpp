@@ -101,8 +101,8 @@ ModuleCore::ModuleCore(const ModuleSettings& settings, std::unique_ptr<PictureSo
                        TimePoint now)
     : pictures_(std::move(pictures)), clockBase_(LocalCivilSecondsNow()), clockSetAt_(now),
       firmware_(settings.firmware), cameras_(settings.cameras), inputs_(settings.inputs),
-      rejectWrite_(settings.rejectWrite), resetSilence_(settings.resetSilence),
-      eventEvery_(settings.eventEvery)
+      rejectWrite_(settings.rejectWrite), storeSkew_(settings.storeSkew),
+      resetSilence_(settings.resetSilence), eventEvery_(settings.eventEvery)
 {
     config_.Load(settings.config);
     if (!pictures_) {
@@ -165,6 +165,12 @@ Bytes ModuleCore::AnswerWrite(std::span<const std::uint8_t> payload)
         return BuildFrame(kRxWriteAck, refused);
     }
     config_.FillFromReply(payload);
+    // A module that stores something else than it acknowledges (a clamped value, a firmware
+    // fault), for the program's check of the read-back.
+    if (storeSkew_ >= 0 && static_cast<std::size_t>(storeSkew_) < kWriteImageSize) {
+        const auto byte = static_cast<std::size_t>(storeSkew_);
+        config_.setByte(byte, static_cast<std::uint8_t>(config_.byte(byte) + 1));
+    }
     const std::uint8_t done[] = {kWriteDone};
     return BuildFrame(kRxWriteAck, done);
 }

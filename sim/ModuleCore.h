@@ -42,6 +42,7 @@ struct ModuleSettings {
     std::chrono::milliseconds resetSilence{2000};
     std::chrono::milliseconds eventEvery{0}; // 0: no scheduled events
     bool rejectWrite = false;
+    int storeSkew = -1; // byte stored one higher than written; -1: every byte as written
     int fmwDay = 15, fmwMonth = 3, fmwYear = 2011;
 };
 
@@ -86,6 +87,7 @@ public:
     void SetCameras(std::uint8_t bits) { cameras_ = bits; }
     void SetInputs(std::uint8_t bits) { inputs_ = bits; }
     void SetRejectWrite(bool on) { rejectWrite_ = on; }
+    void SetStoreSkew(int byte) { storeSkew_ = byte; }
     void SetFirmwareDate(int day, int month, int year);
 
     const ConfigRecord& config() const { return config_; }
@@ -110,6 +112,7 @@ private:
     std::uint8_t cameras_;
     std::uint8_t inputs_;
     bool rejectWrite_;
+    int storeSkew_;
     bool silent_ = false;
     std::chrono::milliseconds resetSilence_;
     std::optional<TimePoint> resetUntil_;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "config/ConfigRecord.h"
+
 namespace zorva::sim {
 
 std::string DefaultLinkPath()
@@ -48,6 +50,49 @@ std::optional<double> ParseDouble(const std::string& text, double min, double ma
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<int> ParseSkewByte(const std::string& text)
+{
+    struct Named {
+        const char* name;
+        std::size_t last;
+    };
+    static constexpr Named kFields[] = {
+        {"obraz", cfg::obraz},
+        {"kol", cfg::kol},
+        {"kamery", cfg::kamery},
+        {"dz", cfg::dz},
+        {"pz", cfg::pz},
+        {"pass", cfg::pass.offset + cfg::pass.width - 1},
+        {"id", cfg::id.offset + cfg::id.width - 1},
+        {"links", cfg::links},
+        {"dhcp", cfg::dhcp},
+        {"vip", cfg::vip + 3},
+        {"vgate", cfg::vgate + 3},
+        {"vmask", cfg::vmask + 3},
+        {"sip", cfg::sip + 3},
+        {"ps", cfg::ps + 1},
+        {"tel", cfg::tel.offset + cfg::tel.width - 1},
+        {"tel2", cfg::tel2.offset + cfg::tel2.width - 1},
+        {"oz", cfg::oz},
+        {"powt", cfg::powt},
+        {"ncp", cfg::ncp},
+        {"nmx", cfg::nmx},
+        {"tcp", cfg::tcp},
+        {"tmx", cfg::tmx},
+        {"tt", cfg::tt},
+    };
+    for (const Named& field : kFields) {
+        if (text == field.name) {
+            return static_cast<int>(field.last);
+        }
+    }
+    const auto offset = ParseInteger(text, 10, 0, static_cast<long long>(kWriteImageSize) - 1);
+    if (!offset) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*offset);
 }
 
 namespace {
@@ -145,6 +190,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
             const auto n = ParseInteger(value, 10, 0, (1LL << 62));
             ok = n.has_value();
             o.seed = static_cast<std::uint64_t>(n.value_or(0));
+        } else if (arg == "--store-skew") {
+            const auto b = ParseSkewByte(value);
+            ok = b.has_value();
+            o.storeSkew = b.value_or(-1);
         } else if (arg == "--fmwdate") {
             ok = ParseDate(value, o);
         } else {
@@ -183,6 +232,10 @@ The module
   --pictures DIR       send the JPEG files of DIR (*.jpg, *.jpeg, by name, cycled) instead
                        of generated 320 x 240 test pictures
   --reject-write       answer every configuration write with 0xBB (not written)
+  --store-skew WHERE   acknowledge writes with 0xAA but store one byte one higher than
+                       written: WHERE is an offset 0-174 or a field (its last byte): obraz,
+                       kol, kamery, dz, pz, pass, id, links, dhcp, vip, vgate, vmask, sip,
+                       ps, tel, tel2, oz, powt, ncp, nmx, tcp, tmx, tt
   --event-every S      send an event report every S seconds (default 0: never)
   --fmwdate YYYY-MM-DD date in the firmware date report (default 2011-03-15)
 
@@ -216,6 +269,7 @@ the simulator keeps running when standard input ends; it stops on quit, SIGINT o
   unplug SECONDS       close the line; SECONDS later publish a new one under the same link
   firmware N | cameras HEX | inputs HEX     change the status
   reject-write on|off  refuse configuration writes
+  store-skew WHERE|off store a written byte one higher (see --store-skew), or faithfully
   split on|off | garbage RATE | corrupt RATE | drop RATE | delay MS | baud N
                        change the faults and the pacing while running
   wait SECONDS         pause before the next command (useful in scripts)

@@ -32,6 +32,7 @@ struct Options {
     double eventEverySeconds = 0; // 0: no scheduled events
     std::uint32_t baud = 0;       // 0: no pacing, bytes leave at once
     bool rejectWrite = false;
+    int storeSkew = -1;     // byte that the module stores one higher than written; -1: none
     std::uint64_t seed = 0; // 0: seeded from the clock
     // Firmware date report: day, month, year.
     int fmwDay = 15;
@@ -59,5 +60,9 @@ std::string HelpText();
 std::optional<long long> ParseInteger(const std::string& text, int base, long long min,
                                       long long max);
 std::optional<double> ParseDouble(const std::string& text, double min, double max);
+
+// The byte that --store-skew and the store-skew command name: an offset 0 to 174, or a field
+// name (its last byte, so "ps" turns 8080 into 8081); nullopt when neither.
+std::optional<int> ParseSkewByte(const std::string& text);
 
 } // namespace zorva::sim

@@ -50,6 +50,7 @@ bool Simulator::Start(std::string* error)
     settings.eventEvery = std::chrono::milliseconds(
         static_cast<std::int64_t>(options_.eventEverySeconds * 1000.0 + 0.5));
     settings.rejectWrite = options_.rejectWrite;
+    settings.storeSkew = options_.storeSkew;
     settings.fmwDay = options_.fmwDay;
     settings.fmwMonth = options_.fmwMonth;
     settings.fmwYear = options_.fmwYear;

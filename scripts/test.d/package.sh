@@ -29,8 +29,10 @@ prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # The whole tree, links marked: exactly these entries.
-expected="bin/zorva-config -> ../lib/zorva/zorva-config
+expected="bin/zorva-cli -> ../lib/zorva/zorva-cli
+bin/zorva-config -> ../lib/zorva/zorva-config
 bin/zorva-sim
+lib/zorva/zorva-cli
 lib/zorva/zorva-config
 lib/zorva/zorva-config.ini
 lib/zorva/zr_en.ini
@@ -38,12 +40,12 @@ lib/zorva/zr_pl.ini
 share/applications/zorva-config.desktop
 share/icons/hicolor/scalable/apps/zorva-config.svg"
 actual=$(cd "$prefix" && find . \( -type f -o -type l \) -printf '%P%l\n' | sort |
-  sed -E 's#^(bin/zorva-config)(.+)$#\1 -> \2#')
+  sed -E 's#^(bin/zorva-(config|cli))(.+)$#\1 -> \3#')
 if [ "$actual" != "$expected" ]; then
   diff <(echo "$expected") <(echo "$actual") >&2 || true
   fail "the installed tree differs from the expected one (- expected, + installed)"
 fi
-for exe in bin/zorva-sim lib/zorva/zorva-config; do
+for exe in bin/zorva-sim lib/zorva/zorva-config lib/zorva/zorva-cli; do
   [ -x "$prefix/$exe" ] || fail "$exe is not executable"
 done
 [ "$(readlink -f "$prefix/bin/zorva-config")" = "$prefix/lib/zorva/zorva-config" ] ||

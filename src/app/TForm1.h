@@ -101,6 +101,8 @@ public:
     bool PortSettingsShowing() const override;
     void ShowPortSettingsModal() override;
     bool Polski1Checked() const override;
+    void ShowWriteCheckNote(const QString& text) override;
+    QString WriteCheckNote() const;
 
     // EditorLink.
     void ResetPollCounter() override;
@@ -174,6 +176,7 @@ private:
     QString creationError_;
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
+    QLabel* writeCheckPanel_ = nullptr; // beside panel 0, made at the first write check
     QWidget* client_ = nullptr;
 
     ConfigRecord config_;

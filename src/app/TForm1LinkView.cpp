@@ -121,6 +121,31 @@ void TForm1::PlaceStatusPanels()
                                kStatusBarHeight - 2);
 }
 
+void TForm1::ShowWriteCheckNote(const QString& text)
+{
+    if (writeCheckPanel_ == nullptr) {
+        if (text.isEmpty()) {
+            return;
+        }
+        writeCheckPanel_ = new QLabel(StatusBar1);
+        writeCheckPanel_->setObjectName(QStringLiteral("WriteCheckPanel"));
+        writeCheckPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        writeCheckPanel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        writeCheckPanel_->setIndent(3);
+    }
+    writeCheckPanel_->setText(text);
+    writeCheckPanel_->setVisible(!text.isEmpty());
+    const int left = statusPanel0_->geometry().right() + 3;
+    const int needed = writeCheckPanel_->fontMetrics().horizontalAdvance(text) + 12;
+    writeCheckPanel_->setGeometry(left, 1, needed, kStatusBarHeight - 2);
+}
+
+QString TForm1::WriteCheckNote() const
+{
+    return writeCheckPanel_ != nullptr && !writeCheckPanel_->isHidden() ? writeCheckPanel_->text()
+                                                                        : QString();
+}
+
 void TForm1::Memo1Add(const QString& line)
 {
     Memo1->appendPlainText(line);

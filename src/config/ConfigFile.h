@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QString>
 
+#include "config/ConfigBlock.h"
 #include "config/ConfigRecord.h"
 
 class QWidget;
@@ -16,18 +17,6 @@ namespace zorva {
 
 // The stored value holding the folder of the last configuration file opened or saved.
 inline const QString kLastDirValue = QStringLiteral("dpth");
-
-// Reads the first 2048 bytes of the file into `buffer`. The file is opened for reading only.
-// A file that cannot be opened or read, or is shorter than 2048 bytes, gives false and leaves
-// `buffer` as it was; a longer file gives its first 2048 bytes. Reports nothing.
-bool LoadBlock(const QString& fileName, ConfigRecord::Image& buffer);
-
-// Writes the 2048 bytes as the whole file. The new content replaces the old one only once it
-// has been written completely, so a failed write leaves an existing file as it was. Where the
-// new content cannot be put in place that way (a folder the user may not write), an existing
-// file is written in place.
-// Reports nothing; false on any failure.
-bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer);
 
 // Asks for a file, starting in `startDir`: the chosen path, or an empty string on cancel.
 using ChooseFileFn = std::function<QString(const QString& startDir)>;

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "config/ConfigRecord.h"
@@ -126,6 +127,12 @@ public:
     const Bytes& sbuf() const { return sbuf_; }
     QString FmwDate() const { return fmwDate_; }
     bool Busy() const { return busy_; }
+
+    // The check of an acknowledged write against the configuration read after the restart.
+    enum class WriteCheck { None, AwaitingReset, AwaitingReread };
+    WriteCheck writeCheck() const { return writeCheck_; }
+    // The differences the latest check found, one line each; empty after a match.
+    const QStringList& WriteCheckDifferences() const { return writeCheckLines_; }
     const ReceiveCounters& Counters() const { return counters_; }
 
 private:
@@ -150,6 +157,13 @@ private:
     Flow OnPicturePacket(std::span<const std::uint8_t> payload);
     void OnErrorReport(std::span<const std::uint8_t> payload);
     void OnEventReport(std::span<const std::uint8_t> frame);
+
+    // Write check (WriteCheck.cpp).
+    void NoteWriteSent(std::span<const std::uint8_t, kWriteImageSize> image);
+    void OnWriteDone();
+    void OnResetDone();
+    void CheckReadBack(std::span<const std::uint8_t> payload);
+    void OnWriteCheckLost();
 
     LinkPort& port_;
     LinkView& view_;
@@ -192,6 +206,12 @@ private:
     bool inParser_ = false;
     int deferredRxCount_ = 0;
     ReceiveCounters counters_;
+
+    // The image of the latest write sent, and of the acknowledged one being checked.
+    std::array<std::uint8_t, kWriteImageSize> sentImage_{};
+    std::array<std::uint8_t, kWriteImageSize> checkedImage_{};
+    WriteCheck writeCheck_ = WriteCheck::None;
+    QStringList writeCheckLines_;
 };
 
 } // namespace zorva

@@ -81,6 +81,10 @@ public:
 
     // Check state of the menu item `Polski1`: the current language is Polish.
     virtual bool Polski1Checked() const = 0;
+
+    // A short note beside panel 0 of `StatusBar1` on the check of the latest write; empty
+    // removes it.
+    virtual void ShowWriteCheckNote(const QString& text) { (void)text; }
 };
 
 // The preview window (`TFormPict`).

@@ -172,6 +172,8 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
         }
         readit_ = false;
         config_.FillFromReply(payload);
+        // Before the refresh, which may write into the record.
+        CheckReadBack(payload);
         view_.ShowConfig();
         RequestNetwork();
         break;
@@ -185,6 +187,7 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
             imsg_ = Texts().txtWritten + QLatin1Char('\r') + Texts().txtResetting;
             writeit_ = false;
             reset_ = true;
+            OnWriteDone();
         } else if (payload[0] == kWriteRefused) {
             imsg_ = Texts().txtNotWritten;
         }
@@ -213,6 +216,7 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
 
     case kRxResetAck:
         reset_ = false;
+        OnResetDone();
         ToolButton2Click();
         break;
 

@@ -99,6 +99,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
         readit_ = false;
         writeit_ = false;
         ShowStatus();
+        OnWriteCheckLost();
     }
 
     if (readit_) {
@@ -196,6 +197,7 @@ void LinkCore::ToolButton3Click()
             return;
         }
     }
+    NoteWriteSent(config_.WriteImage());
     Send(WriteConfigFrame(config_.WriteImage()));
     tag_ = kReplyTicks;
     writeit_ = true;

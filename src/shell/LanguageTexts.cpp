@@ -71,6 +71,15 @@ LanguageTexts PolishTexts()
     t.txtPortNotSerial = QStringLiteral("%1: to nie jest urządzenie szeregowe");
     t.txtNoFreeComName =
         QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
+    t.txtFlagOn = QStringLiteral("tak");
+    t.txtFlagOff = QStringLiteral("nie");
+    t.txtByteAt = QStringLiteral("bajt %1");
+    t.txtWrittenRead = QStringLiteral("%1: zapisano %2, odczytano %3");
+    t.txtWriteDiffers = QStringLiteral("Moduł po restarcie ma inne dane niż zapisane:");
+    t.txtMoreDifferences = QStringLiteral("... i %1 innych (lista w pliku logu)");
+    t.txtWriteVerified = QStringLiteral("Zapis sprawdzony: moduł ma zapisane dane.");
+    t.txtWriteNotVerified =
+        QStringLiteral("Nie można sprawdzić zapisu: moduł nie odpowiedział po restarcie.");
     return t;
 }
 
@@ -141,6 +150,16 @@ LanguageTexts EnglishTexts()
     t.txtPortMissing = QStringLiteral("%1: not present: is the adapter plugged in?");
     t.txtPortNotSerial = QStringLiteral("%1: not a serial device");
     t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
+    t.txtFlagOn = QStringLiteral("yes");
+    t.txtFlagOff = QStringLiteral("no");
+    t.txtByteAt = QStringLiteral("byte %1");
+    t.txtWrittenRead = QStringLiteral("%1: written %2, read %3");
+    t.txtWriteDiffers =
+        QStringLiteral("After its restart the module holds other data than written:");
+    t.txtMoreDifferences = QStringLiteral("... and %1 more (listed in the log file)");
+    t.txtWriteVerified = QStringLiteral("Write verified: the module holds the data written.");
+    t.txtWriteNotVerified = QStringLiteral(
+        "The write could not be verified: the module did not answer after its restart.");
     return t;
 }
 

@@ -70,6 +70,16 @@ struct LanguageTexts {
     QString txtPortNotSerial;
     // The port settings dialog: a device (%1) for which no COM name is left.
     QString txtNoFreeComName;
+
+    // A write checked against what the module reads back after its restart.
+    QString txtFlagOn;           // a check box's value: checked
+    QString txtFlagOff;          // unchecked
+    QString txtByteAt;           // a byte outside the named fields: %1 its offset
+    QString txtWrittenRead;      // %1 caption, %2 value written, %3 value read
+    QString txtWriteDiffers;     // heading of the list of differences
+    QString txtMoreDifferences;  // %1 differences that did not fit in the message
+    QString txtWriteVerified;    // the read-back holds the bytes written
+    QString txtWriteNotVerified; // the module did not come back to be read
 };
 
 // The table in force.

@@ -8,7 +8,9 @@
 #include "LinkRig.h"
 #include "link/TComm64LinkPort.h"
 #include "serial/TComm64.h"
+#include "shell/LanguageTexts.h"
 #include "sim/PictureSource.h"
+#include "sim/SimOptions.h"
 #include "sim/Simulator.h"
 
 namespace zorva::test {
@@ -115,10 +117,23 @@ protected:
         for (std::size_t i = 0; i < written.size(); ++i) {
             ASSERT_EQ(config.byte(i), written[i]) << i;
         }
+        EXPECT_EQ(view.writeCheckNote, Texts().txtWriteVerified);
         core->OnAppIdle();
         EXPECT_TRUE(view.messages.contains(QStringLiteral("information: ") +
                                            QStringLiteral("      Zapisano dane.      \r    "
                                                           "Resetuję urządzenie.  ")));
+    }
+
+    // Writes the configuration as read and waits until its check has ended; the error posted.
+    QString WriteAndCheck()
+    {
+        core->ToolButton3Click();
+        bool acknowledged = false;
+        EXPECT_TRUE(RunUntil([&] {
+            acknowledged = acknowledged || core->writeCheck() != LinkCore::WriteCheck::None;
+            return acknowledged && core->writeCheck() == LinkCore::WriteCheck::None;
+        })) << view.memo1.join(u'\n').toStdString();
+        return core->emsg();
     }
 
     void ExpectWholePicture()
@@ -171,6 +186,24 @@ TEST_F(EndToEnd, TheLinkSurvivesSplitAnswersAndCorruptedChecksums)
         EXPECT_TRUE(line.startsWith(QStringLiteral("Błąd sumy CRC. : FF FF ")))
             << line.toStdString();
     }
+}
+
+TEST_F(EndToEnd, AModuleThatStoresAnotherPortIsReportedByTheWriteCheck)
+{
+    options.storeSkew = sim::ParseSkewByte("ps").value_or(-1);
+    Start();
+    ExpectConnectedAndRead();
+    EXPECT_EQ(WriteAndCheck(),
+              Texts().txtWriteDiffers + QStringLiteral("\rPort: zapisano 8080, odczytano 8081"));
+    EXPECT_TRUE(view.writeCheckNote.isEmpty());
+}
+
+TEST_F(EndToEnd, AModuleSilentAfterItsRestartLeavesTheWriteUnverified)
+{
+    options.resetSeconds = 60;
+    Start();
+    ExpectConnectedAndRead();
+    EXPECT_EQ(WriteAndCheck(), Texts().txtWriteNotVerified);
 }
 
 } // namespace

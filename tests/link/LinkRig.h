@@ -91,6 +91,7 @@ public:
     bool PortSettingsShowing() const override { return settingsShowing; }
     void ShowPortSettingsModal() override;
     bool Polski1Checked() const override { return polish; }
+    void ShowWriteCheckNote(const QString& text) override { writeCheckNote = text; }
 
     int showConfigCalls = 0;
     QString left, right;
@@ -109,6 +110,7 @@ public:
     bool settingsShowing = false;
     int settingsShown = 0;
     bool polish = true;
+    QString writeCheckNote;
     // Called as a message box opens.
     std::function<void()> onMessage;
     // Called while a modal dialog is showing (its event loop may deliver other events).

@@ -58,6 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"cameras 1F", Kind::Cameras, {}, 0x1F, false},
         LineCase{"inputs a5", Kind::Inputs, {}, 0xA5, false},
         LineCase{"reject-write on", Kind::RejectWrite, {}, 0, true},
+        LineCase{"store-skew ps", Kind::StoreSkew, {}, 48, false},
+        LineCase{"store-skew 120", Kind::StoreSkew, {}, 120, false},
+        LineCase{"store-skew off", Kind::StoreSkew, {}, -1, false},
         LineCase{"split on", Kind::Split, {}, 0, true},
         LineCase{"garbage 0.25", Kind::Garbage, {}, 0.25, false},
         LineCase{"corrupt 1", Kind::Corrupt, {}, 1, false},
@@ -79,7 +82,8 @@ TEST(ControlLines, BadLinesAreRefusedWithAReason)
     for (const char* line :
          {"event", "event 1FF", "event 01 E", "event 01 A x", "event 01 A 1 2", "event 3C 100",
           "error", "error XY", "silent maybe", "unplug -1", "firmware 256", "cameras 100",
-          "garbage 1.5", "baud fast", "fmwdate 2024-13-01", "jump", "quit now"}) {
+          "garbage 1.5", "baud fast", "fmwdate 2024-13-01", "jump", "quit now", "store-skew 175",
+          "store-skew links2"}) {
         const ParsedControlLine parsed = ParseControlLine(line);
         EXPECT_FALSE(parsed.command.has_value()) << line;
         EXPECT_FALSE(parsed.error.empty()) << line;
@@ -114,6 +118,8 @@ TEST(CommandLine, OptionsAreRead)
                                                   "--baud",
                                                   "9600",
                                                   "--reject-write",
+                                                  "--store-skew",
+                                                  "tt",
                                                   "--seed",
                                                   "5",
                                                   "--fmwdate",
@@ -133,6 +139,7 @@ TEST(CommandLine, OptionsAreRead)
     EXPECT_EQ(o.faults.delayMs, 7u);
     EXPECT_EQ(o.baud, 9600u);
     EXPECT_TRUE(o.rejectWrite);
+    EXPECT_EQ(o.storeSkew, 110);
     EXPECT_EQ(o.seed, 5u);
     EXPECT_EQ(o.fmwDay, 29);
     EXPECT_EQ(o.fmwMonth, 2);

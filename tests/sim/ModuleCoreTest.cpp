@@ -114,6 +114,18 @@ TEST_F(ModuleCoreTest, WriteStoresTheImageAndAcknowledges)
     EXPECT_EQ(core->config().FileImage()[200], DefaultConfig()[200]);
 }
 
+TEST_F(ModuleCoreTest, AStoreSkewStoresOneByteOneHigherButAcknowledgesTheWrite)
+{
+    std::array<std::uint8_t, kWritePayload> image{};
+    image.fill(0x55);
+    core->SetStoreSkew(48);
+    EXPECT_EQ(AskOne(WriteConfigFrame(image), t0), (Bytes{0xFF, 0xFF, 0x03, 0x02, 0xAA, 0xAD}));
+    const Bytes dane = AskOne(DaneFrame(), t0);
+    Bytes expected(image.begin(), image.end());
+    expected[48] = 0x56;
+    EXPECT_EQ(Bytes(dane.begin() + 4, dane.end() - 1), expected);
+}
+
 TEST_F(ModuleCoreTest, RefusedWritesLeaveTheConfiguration)
 {
     std::array<std::uint8_t, kWritePayload> image{};

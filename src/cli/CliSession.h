@@ -1,0 +1,166 @@
+// One conversation of zorva-cli with the module: the link core over the serial port component,
+// with a main window and a preview that are plain records of what the core shows, and the
+// editor's refresh over plain fields, so that the record goes through the same rules as in the
+// window program.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "config/ConfigRecord.h"
+#include "config/EditorLink.h"
+#include "config/RecordEditing.h"
+#include "link/LinkInterfaces.h"
+
+namespace zorva {
+class LinkCore;
+class TComm64;
+class TComm64LinkPort;
+} // namespace zorva
+
+namespace zorva::cli {
+
+class CliSession;
+
+// Ends the waits of every session at once; safe to call from a signal handler.
+void Interrupt();
+
+// The main window as the command line sees it: it keeps what the core shows.
+class CliView final : public LinkView, public EditorLink {
+public:
+    explicit CliView(CliSession& session) : session_(session) {}
+
+    void ShowConfig() override;
+    QString StatusLeftCaption() const override { return left; }
+    void SetStatusLeftCaption(const QString& text) override { left = text; }
+    QString StatusRightCaption() const override { return right; }
+    void SetStatusRightCaption(const QString& text) override { right = text; }
+    void SetStatusStripConnected(bool) override {}
+    void SetLabel18ButtonShadow() override {}
+    void RepaintStatusGrid() override { ++statusReplies; }
+    void SetLinkButtonsEnabled(bool) override {}
+    QString StatusBarText() const override { return statusBar; }
+    void SetStatusBarText(const QString& text) override { statusBar = text; }
+    void Memo1Add(const QString& line) override { memo1 << line; }
+    void Memo1Clear() override {}
+    void Memo2Add(const QString& line) override;
+    int Memo2LineCount() const override { return 0; }
+    void Memo2DeleteFirstLine() override {}
+    void ShowErrorMessage(const QString& text) override { errors << text; }
+    void ShowInformationMessage(const QString& text) override { information << text; }
+    bool AskConfirmation(const QString&) override { return true; } // only asked for `clock`
+    void ShowUnsupportedFirmware(const QString& text) override { unsupported = text; }
+    bool PortSettingsShowing() const override { return false; }
+    void ShowPortSettingsModal() override {}
+    bool Polski1Checked() const override { return polish; }
+    void ShowWriteCheckNote(const QString& text) override { writeCheckNote = text; }
+
+    void ResetPollCounter() override;
+    QString FirmwareVersion() const override;
+    bool StatusKnown() const override;
+
+    QString left, right, statusBar, unsupported, writeCheckNote;
+    QStringList memo1, errors, information;
+    int statusReplies = 0;
+    bool polish = true;
+    // Each line of the event list as it is added (event reports and checksum errors).
+    std::function<void(const QString&)> onEventLine;
+
+private:
+    CliSession& session_;
+};
+
+// The preview window: collects one picture.
+class CliPreview final : public LinkPreview {
+public:
+    explicit CliPreview(CliSession& session) : session_(session) {}
+    std::uint8_t KamNr() const override { return static_cast<std::uint8_t>(1u << camera); }
+    std::uint8_t PictWB() const override { return 15; } // 240-byte packets, as the window asks
+    void add2Stream(const std::uint8_t* x, int l) override;
+    bool Load2pict(std::uint8_t cam) override;
+    void SB_playClick() override;
+    void FormShow() override { ++noPicture; }
+    void ShowPlayButtons(bool) override {}
+
+    int camera = 0;
+    QByteArray stream;
+    QByteArray picture; // the latest complete picture
+    int packets = 0;
+    int noPicture = 0;
+
+private:
+    CliSession& session_;
+};
+
+// Counts what the core writes, so that a reply can be told from no reply.
+class CountingPort final : public LinkPort {
+public:
+    explicit CountingPort(LinkPort& port) : port_(port) {}
+    bool Enabled() const override { return port_.Enabled(); }
+    void Open() override { port_.Open(); }
+    void Close() override { port_.Close(); }
+    QString DeviceName() const override { return port_.DeviceName(); }
+    int _Write_(const std::uint8_t* buffer, int count) override;
+    int _Read_(std::uint8_t* buffer, int count) override { return port_._Read_(buffer, count); }
+    bool DTR(bool state) override { return port_.DTR(state); }
+    bool RTS(bool state) override { return port_.RTS(state); }
+
+    int configRequests = 0; // DANE frames written
+
+private:
+    LinkPort& port_;
+};
+
+class CliSession {
+public:
+    // `portName`: a COM name or a device path; `progress` prints a progress line (or nothing).
+    CliSession(const QString& portName, std::function<void(const QString&)> progress);
+    ~CliSession();
+
+    // Opens the port exclusively; false with the reason when it cannot be opened.
+    bool Open(QString* reason);
+    // Runs the event loop until `done` holds, or `timeoutMs` passed, or an interruption (SIGINT,
+    // SIGTERM) came. True when `done` holds.
+    bool RunUntil(const std::function<bool()>& done, int timeoutMs);
+    static bool Interrupted();
+
+    // Connected: a status reply came and the configuration read that it starts has ended.
+    bool Connected() const;
+    bool ConfigurationRead() const;
+    // The firmware is one the program does not support (the core stopped).
+    bool Unsupported() const { return !view_.unsupported.isEmpty(); }
+    // Shows the core's deferred messages into the view's lists.
+    void TakeMessages();
+
+    LinkCore& core() { return *core_; }
+    CliView& view() { return view_; }
+    CliPreview& preview() { return preview_; }
+    ConfigRecord& config() { return config_; }
+    NetworkRecord& network() { return network_; }
+    RecordEditing& editing() { return editing_; }
+    QString DeviceName() const;
+    void Progress(const QString& text) const;
+
+private:
+    friend class CliView;
+    friend class CliPreview;
+
+    std::function<void(const QString&)> progress_;
+    ConfigRecord config_;
+    NetworkRecord network_;
+    CliView view_;
+    CliPreview preview_;
+    SystemClock clock_;
+    RecordEditing editing_;
+    std::unique_ptr<TComm64> comm_;
+    std::unique_ptr<TComm64LinkPort> commPort_;
+    std::unique_ptr<CountingPort> port_;
+    std::unique_ptr<LinkCore> core_;
+};
+
+} // namespace zorva::cli

@@ -1,0 +1,125 @@
+#include "cli/FileCommands.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/CliOutput.h"
+#include "config/ConfigBlock.h"
+#include "config/ConfigComparison.h"
+#include "config/ConfigFields.h"
+#include "config/RecordEditing.h"
+
+namespace zorva::cli {
+
+namespace {
+
+// No module: no firmware version, no status.
+class OfflineLink final : public EditorLink {
+public:
+    void ResetPollCounter() override {}
+    QString FirmwareVersion() const override { return {}; }
+    bool StatusKnown() const override { return false; }
+};
+
+bool Load(const QString& file, ConfigRecord& record)
+{
+    ConfigRecord::Image image{};
+    if (!LoadBlock(file, image)) {
+        PrintError(
+            QStringLiteral("%1: not readable as a configuration file (2048 bytes)").arg(file));
+        return false;
+    }
+    record.Load(image);
+    return true;
+}
+
+} // namespace
+
+int PrepareRecord(const QString& file, const QStringList& sets, ConfigRecord& record)
+{
+    // Every value is checked before the file is even read.
+    for (const QString& set : sets) {
+        const qsizetype eq = set.indexOf(u'=');
+        const QString refused = RecordEditing::CheckValue(set.left(eq), set.mid(eq + 1));
+        if (!refused.isEmpty()) {
+            PrintError(refused);
+            return kUsage;
+        }
+    }
+    if (!Load(file, record)) {
+        return kFileNotReadable;
+    }
+    NetworkRecord network;
+    OfflineLink link;
+    RecordEditing editing(record, network, link);
+    editing.ShowConfig();
+    for (const QString& set : sets) {
+        const qsizetype eq = set.indexOf(u'=');
+        const QString refused = editing.Set(set.left(eq), set.mid(eq + 1));
+        if (!refused.isEmpty()) {
+            PrintError(refused);
+            return kUsage;
+        }
+    }
+    return kDone;
+}
+
+int RunShow(const CliOptions& options)
+{
+    ConfigRecord record;
+    if (!Load(options.files[0], record)) {
+        return kFileNotReadable;
+    }
+    NetworkRecord network;
+    OfflineLink link;
+    RecordEditing editing(record, network, link);
+    editing.ShowConfig();
+    QJsonArray fields;
+    for (const RecordField& field : RecordFields()) {
+        if (!FieldShownInWindow(field)) {
+            continue;
+        }
+        const QString caption = FieldCaption(field);
+        const QString value = FieldValueText(field, record);
+        if (options.json) {
+            fields.append(QJsonObject{{QStringLiteral("name"), QLatin1String(field.name)},
+                                      {QStringLiteral("caption"), caption},
+                                      {QStringLiteral("value"), value}});
+        } else {
+            PrintResult(QStringLiteral("%1 %2 %3")
+                            .arg(QLatin1String(field.name), -6)
+                            .arg(caption + u':', -40)
+                            .arg(value));
+        }
+    }
+    if (options.json) {
+        PrintResult(
+            QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("file"), options.files[0]},
+                                                        {QStringLiteral("fields"), fields}})
+                                  .toJson(QJsonDocument::Indented)
+                                  .trimmed()));
+    }
+    return kDone;
+}
+
+int RunDiff(const CliOptions& options)
+{
+    ConfigRecord a;
+    ConfigRecord b;
+    if (!Load(options.files[0], a) || !Load(options.files[1], b)) {
+        return kFileNotReadable;
+    }
+    // The files as they are: bytes that a refresh would rewrite count too.
+    const std::vector<FieldDifference> differences = CompareRecords(a, b, kRecordSize);
+    for (const FieldDifference& d : differences) {
+        const QString name = d.name.isEmpty() ? QString() : d.name + u' ';
+        PrintResult(QStringLiteral("%1%2: %3 -> %4").arg(name, d.caption, d.first, d.second));
+    }
+    if (differences.empty()) {
+        PrintProgress(options.quiet, QStringLiteral("no differences"));
+    }
+    return kDone;
+}
+
+} // namespace zorva::cli

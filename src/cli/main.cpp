@@ -1,0 +1,76 @@
+// zorva-cli: the module's configuration, status, clock and pictures from the command line, over
+// the window program's link core, without windows.
+#include <csignal>
+
+#include <QCoreApplication>
+
+#include "cli/CliOptions.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/FileCommands.h"
+#include "cli/LinkCommands.h"
+#include "shell/LanguageTexts.h"
+
+namespace {
+
+extern "C" void OnTerminationSignal(int /*signal*/)
+{
+    zorva::cli::Interrupt();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    using namespace zorva::cli;
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ZORVA"));
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    ParsedCli parsed = ParseCli(args);
+    if (parsed.options.help) {
+        PrintResult(CliHelpText());
+        return kDone;
+    }
+    if (!parsed.error.isEmpty()) {
+        PrintError(parsed.error + QStringLiteral(" (zorva-cli --help lists the commands)"));
+        return kUsage;
+    }
+    CliOptions& options = parsed.options;
+    if (options.lang.isEmpty()) {
+        options.lang = StoredLanguageIsPolish() ? QStringLiteral("pl") : QStringLiteral("en");
+    }
+    if (options.lang == QLatin1String("pl")) {
+        zorva::SetPolishTexts();
+    } else {
+        zorva::SetEnglishTexts();
+    }
+    // Ctrl+C ends `events` (and any wait) with the port closed properly.
+    std::signal(SIGINT, OnTerminationSignal);
+    std::signal(SIGTERM, OnTerminationSignal);
+
+    const QString& command = options.command;
+    if (command == QLatin1String("show")) {
+        return RunShow(options);
+    }
+    if (command == QLatin1String("diff")) {
+        return RunDiff(options);
+    }
+    if (command == QLatin1String("status")) {
+        return RunStatus(options);
+    }
+    if (command == QLatin1String("read")) {
+        return RunRead(options);
+    }
+    if (command == QLatin1String("write")) {
+        return RunWrite(options);
+    }
+    if (command == QLatin1String("clock")) {
+        return RunClock(options);
+    }
+    if (command == QLatin1String("picture")) {
+        return RunPicture(options);
+    }
+    return RunEvents(options);
+}
