@@ -31,7 +31,6 @@ int RemainingMs(Clock::time_point end)
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
 }
 
-
 LineCounters ReadCounters(int fd)
 {
     LineCounters c;

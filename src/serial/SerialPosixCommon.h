@@ -24,7 +24,6 @@ struct LineCounters {
     int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
 };
 
-
 LineCounters ReadCounters(int fd);
 // TIOCMGET bits; nothing when the driver has no modem lines.
 std::optional<int> ModemBits(int fd);
