@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include <QSerialPortInfo>
-#include <QSettings>
-
 namespace zorva {
 
 namespace {
@@ -96,28 +93,6 @@ int PortSelectionIndex(const QStringList& names, const QString& deviceName)
         }
     }
     return 0;
-}
-
-std::vector<PortEntry> PlatformPorts()
-{
-    std::vector<PortEntry> ports;
-    const auto addOnce = [&ports](const QString& name, const QString& description) {
-        if (name.isEmpty() || FindName(ports, name) != ports.end()) {
-            return;
-        }
-        ports.push_back({name, description});
-    };
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        addOnce(info.portName(), info.description());
-    }
-    // The aliases live in the same per-user store as every other setting (group "ports",
-    // a COM name mapped onto a device path).
-    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
-    store.beginGroup(QStringLiteral("ports"));
-    for (const QString& alias : store.childKeys()) {
-        addOnce(alias, store.value(alias).toString());
-    }
-    return ports;
 }
 
 int BaudRateItem(TBaudRate rate)

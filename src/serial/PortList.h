@@ -34,9 +34,10 @@ QString PortDisplayText(const PortEntry& entry);
 // the first (0); -1 for an empty list.
 int PortSelectionIndex(const QStringList& names, const QString& deviceName);
 
-// The platform's serial devices (names such as ttyUSB0, with the device's description) and the
-// names of the COM aliases kept in the settings store's group "ports" (described by the device
-// each one stands for), each name once.
+// The platform's serial devices, each name once (one file per platform). Linux: names such as
+// ttyUSB0 with the device's description, and the names of the COM aliases kept in the settings
+// store's group "ports" (described by the device each one stands for). Windows: the COM names
+// listed in the registry's HARDWARE\DEVICEMAP\SERIALCOMM.
 std::vector<PortEntry> PlatformPorts();
 
 // Display of the line settings in the dialog's groups, and the setting each item stands for.
