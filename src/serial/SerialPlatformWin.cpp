@@ -1,0 +1,426 @@
+// Windows serial devices through the communications API. Every transfer and the event wait are
+// overlapped, so that a bounded wait can give up on them, and a transfer is always ended
+// (completed or cancelled) before its buffer and its request are released. A device that has
+// gone (a USB adapter pulled out) fails the pending wait; that is reported as a hang-up so that
+// the component closes instead of arming a wait that fails again at once.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <algorithm>
+#include <chrono>
+#include <windows.h>
+
+#include "serial/SerialPlatform.h"
+
+namespace zorva::serial {
+namespace {
+
+// The interface's bit values are the communications API's own.
+static_assert(kEvRxChar == EV_RXCHAR && kEvRxFlag == EV_RXFLAG && kEvTxEmpty == EV_TXEMPTY);
+static_assert(kEvCts == EV_CTS && kEvDsr == EV_DSR && kEvRlsd == EV_RLSD);
+static_assert(kEvBreak == EV_BREAK && kEvErr == EV_ERR && kEvRing == EV_RING);
+static_assert(kCeRxOver == CE_RXOVER && kCeOverrun == CE_OVERRUN && kCeRxParity == CE_RXPARITY);
+static_assert(kCeFrame == CE_FRAME && kCeBreak == CE_BREAK);
+static_assert(kMsCtsOn == MS_CTS_ON && kMsDsrOn == MS_DSR_ON && kMsRingOn == MS_RING_ON &&
+              kMsRlsdOn == MS_RLSD_ON);
+static_assert(static_cast<DWORD>(LineFunction::kSetRts) == SETRTS &&
+              static_cast<DWORD>(LineFunction::kClrRts) == CLRRTS &&
+              static_cast<DWORD>(LineFunction::kSetDtr) == SETDTR &&
+              static_cast<DWORD>(LineFunction::kClrDtr) == CLRDTR &&
+              static_cast<DWORD>(LineFunction::kSetBreak) == SETBREAK &&
+              static_cast<DWORD>(LineFunction::kClrBreak) == CLRBREAK);
+static_assert(kPurgeTxAbort == PURGE_TXABORT && kPurgeRxAbort == PURGE_RXABORT &&
+              kPurgeTxClear == PURGE_TXCLEAR && kPurgeRxClear == PURGE_RXCLEAR);
+
+constexpr DWORD kEventsWanted =
+    EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
+
+// Errors with which a driver fails requests once its device has been removed.
+bool DeviceGone(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_BAD_COMMAND:
+    case ERROR_NOT_READY:
+    case ERROR_GEN_FAILURE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_FILE_NOT_FOUND:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A manual-reset signal, closed with its owner.
+class Signal {
+public:
+    explicit Signal(bool set) : handle_(::CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr))
+    {
+    }
+    ~Signal()
+    {
+        if (handle_) {
+            ::CloseHandle(handle_);
+        }
+    }
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HANDLE handle_;
+};
+
+// Shared by a port and its waiter: a transfer that finds the device gone wakes the waiter.
+struct PortState {
+    Signal gone{false};
+};
+
+// The record a pending event wait writes into; it lives until the wait has ended.
+struct WaitRecord {
+    Signal completed{true};
+    OVERLAPPED overlapped{};
+    DWORD status = 0;
+};
+
+class WinEventWaiter final : public EventWaiter {
+public:
+    WinEventWaiter(HANDLE device, DWORD mask, std::shared_ptr<PortState> state)
+        : device_(device), mask_(mask), state_(std::move(state)),
+          record_(std::make_unique<WaitRecord>())
+    {
+        record_->overlapped.hEvent = record_->completed.get();
+    }
+
+    ~WinEventWaiter() override
+    {
+        if (!armed_) {
+            return;
+        }
+        // A mask change ends a pending wait (wine cannot cancel one); cancelling is the
+        // fallback. A wait that still does not end keeps its record: the driver may yet write.
+        if (!::SetCommMask(device_, 0)) {
+            ::CancelIoEx(device_, &record_->overlapped);
+        }
+        if (::WaitForSingleObject(record_->completed.get(), kEndWaitMs) != WAIT_OBJECT_0) {
+            [[maybe_unused]] WaitRecord* kept = record_.release();
+        }
+    }
+
+    bool Ok() const { return closing_ && record_->completed; }
+
+    void Release() override { ::SetEvent(closing_.get()); }
+
+    WaitResult Wait(int timeoutMs) override
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto end = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        for (;;) {
+            // A wait armed in an earlier call stays armed: what it sees is reported now.
+            if (!armed_ && mask_ != 0) {
+                const WaitResult started = Arm();
+                if (started.kind != WaitResult::Kind::kTimeout) {
+                    return started;
+                }
+                if (!armed_) {
+                    // Ended at once with nothing to report (a mask change): arm again.
+                    if (Clock::now() >= end) {
+                        return {WaitResult::Kind::kTimeout, 0};
+                    }
+                    continue;
+                }
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+            const HANDLE handles[] = {closing_.get(), state_->gone.get(), record_->completed.get()};
+            const DWORD count = armed_ ? 3 : 2;
+            const DWORD r = ::WaitForMultipleObjects(
+                count, handles, FALSE, static_cast<DWORD>(std::max<long long>(left, 0)));
+            if (r == WAIT_OBJECT_0) {
+                return {WaitResult::Kind::kClosed, 0};
+            }
+            if (r == WAIT_OBJECT_0 + 1) {
+                return {WaitResult::Kind::kHangUp, 0};
+            }
+            if (r == WAIT_OBJECT_0 + 2) {
+                armed_ = false;
+                DWORD ignored = 0;
+                if (!::GetOverlappedResult(device_, &record_->overlapped, &ignored, FALSE)) {
+                    return {WaitResult::Kind::kHangUp, 0};
+                }
+                if (const DWORD events = record_->status & mask_) {
+                    return {WaitResult::Kind::kEvents, events};
+                }
+                // An empty mask: the wait was ended by a mask change; arm it again.
+            } else if (r == WAIT_TIMEOUT) {
+                return {WaitResult::Kind::kTimeout, 0};
+            } else {
+                return {WaitResult::Kind::kHangUp, 0};
+            }
+            if (Clock::now() >= end) {
+                return {WaitResult::Kind::kTimeout, 0};
+            }
+        }
+    }
+
+private:
+    static constexpr DWORD kEndWaitMs = 5000;
+
+    // kTimeout: armed (or completed with nothing to report); anything else ends the Wait.
+    WaitResult Arm()
+    {
+        record_->status = 0;
+        ::ResetEvent(record_->completed.get());
+        if (::WaitCommEvent(device_, &record_->status, &record_->overlapped)) {
+            if (const DWORD events = record_->status & mask_) {
+                return {WaitResult::Kind::kEvents, events};
+            }
+            return {WaitResult::Kind::kTimeout, 0};
+        }
+        if (::GetLastError() == ERROR_IO_PENDING) {
+            armed_ = true;
+            return {WaitResult::Kind::kTimeout, 0};
+        }
+        // Arming again would fail again at once: the device cannot report events any more.
+        return {WaitResult::Kind::kHangUp, 0};
+    }
+
+    HANDLE device_;
+    DWORD mask_;
+    std::shared_ptr<PortState> state_;
+    std::unique_ptr<WaitRecord> record_;
+    Signal closing_{false};
+    bool armed_ = false;
+};
+
+// One overlapped transfer: the request and its signal live until the transfer has ended.
+class Transfer {
+public:
+    Transfer() { overlapped_.hEvent = completed_.get(); }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    // Result: the bytes transferred, or -1. `start` begins the transfer with the request.
+    template <typename Start> int Run(HANDLE device, int totalTimeoutMs, Start start, DWORD& error)
+    {
+        error = 0;
+        if (!completed_) {
+            error = ::GetLastError();
+            return -1;
+        }
+        if (!start(&overlapped_)) {
+            error = ::GetLastError();
+            if (error != ERROR_IO_PENDING) {
+                return -1;
+            }
+            error = 0;
+            const DWORD bound = totalTimeoutMs < 0 ? INFINITE : static_cast<DWORD>(totalTimeoutMs);
+            if (::WaitForSingleObject(completed_.get(), bound) != WAIT_OBJECT_0) {
+                // Still running: cancel it and wait until it has let go of the buffer.
+                ::CancelIoEx(device, &overlapped_);
+                DWORD ignored = 0;
+                ::GetOverlappedResult(device, &overlapped_, &ignored, TRUE);
+                return -1;
+            }
+        }
+        DWORD done = 0;
+        if (!::GetOverlappedResult(device, &overlapped_, &done, FALSE)) {
+            error = ::GetLastError();
+            return -1;
+        }
+        return static_cast<int>(done);
+    }
+
+private:
+    Signal completed_{true};
+    OVERLAPPED overlapped_{};
+};
+
+class WinSerialPort final : public SerialPort {
+public:
+    explicit WinSerialPort(HANDLE device) : device_(device), state_(std::make_shared<PortState>())
+    {
+    }
+    ~WinSerialPort() override { ::CloseHandle(device_); }
+
+    bool SetQueueSizes(int inputBytes, int outputBytes) override
+    {
+        return ::SetupComm(device_, static_cast<DWORD>(std::max(inputBytes, 0)),
+                           static_cast<DWORD>(std::max(outputBytes, 0)));
+    }
+
+    // No overall time-out in the driver: the bounded transfers bound themselves.
+    void SetReadIntervalTimeout(int ms) override
+    {
+        COMMTIMEOUTS t{};
+        ::GetCommTimeouts(device_, &t);
+        t.ReadIntervalTimeout = static_cast<DWORD>(std::max(ms, 0));
+        t.ReadTotalTimeoutMultiplier = 0;
+        t.ReadTotalTimeoutConstant = 0;
+        t.WriteTotalTimeoutMultiplier = 0;
+        t.WriteTotalTimeoutConstant = 0;
+        ::SetCommTimeouts(device_, &t);
+    }
+
+    bool SetBaudRate(std::uint32_t bitsPerSecond) override
+    {
+        return Modify([&](DCB& dcb) { dcb.BaudRate = bitsPerSecond; });
+    }
+    bool SetParity(std::uint8_t code) override
+    {
+        return code <= SPACEPARITY && Modify([&](DCB& dcb) { dcb.Parity = code; });
+    }
+    bool SetStopBits(std::uint8_t code) override
+    {
+        return code <= TWOSTOPBITS && Modify([&](DCB& dcb) { dcb.StopBits = code; });
+    }
+    bool SetByteSize(std::uint8_t bits) override
+    {
+        return bits >= 4 && bits <= 8 && Modify([&](DCB& dcb) { dcb.ByteSize = bits; });
+    }
+
+    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask) override
+    {
+        const DWORD mask = eventMask & kEventsWanted;
+        if (!::SetCommMask(device_, mask)) {
+            return nullptr;
+        }
+        auto waiter = std::make_unique<WinEventWaiter>(device_, mask, state_);
+        return waiter->Ok() ? std::move(waiter) : nullptr;
+    }
+
+    CommStatus ClearError() override
+    {
+        CommStatus status;
+        DWORD errors = 0;
+        COMSTAT stat{};
+        if (::ClearCommError(device_, &errors, &stat)) {
+            status.errors = errors;
+            status.inQueue = stat.cbInQue;
+            status.outQueue = stat.cbOutQue;
+            status.waitingForDsr = stat.fDsrHold;
+        }
+        return status;
+    }
+
+    std::optional<std::uint32_t> ModemStatus() override
+    {
+        DWORD lines = 0;
+        if (!::GetCommModemStatus(device_, &lines)) {
+            return std::nullopt;
+        }
+        return lines & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON);
+    }
+
+    bool Escape(LineFunction function) override
+    {
+        return ::EscapeCommFunction(device_, static_cast<DWORD>(function));
+    }
+
+    bool Purge(std::uint32_t flags) override { return ::PurgeComm(device_, flags); }
+
+    int Read(std::uint8_t* buffer, int count, int totalTimeoutMs) override
+    {
+        if (count <= 0) {
+            return 0;
+        }
+        return Run(totalTimeoutMs, [&](OVERLAPPED* o) {
+            return ::ReadFile(device_, buffer, static_cast<DWORD>(count), nullptr, o);
+        });
+    }
+
+    int Write(const std::uint8_t* buffer, int count, int totalTimeoutMs) override
+    {
+        if (count <= 0) {
+            return 0;
+        }
+        return Run(totalTimeoutMs, [&](OVERLAPPED* o) {
+            return ::WriteFile(device_, buffer, static_cast<DWORD>(count), nullptr, o);
+        });
+    }
+
+private:
+    template <typename Start> int Run(int totalTimeoutMs, Start start)
+    {
+        Transfer transfer;
+        DWORD error = 0;
+        const int result = transfer.Run(device_, totalTimeoutMs, start, error);
+        if (result < 0 && DeviceGone(error)) {
+            ::SetEvent(state_->gone.get());
+        }
+        return result;
+    }
+
+    // One read-modify-write of the device control block.
+    template <typename Change> bool Modify(Change change)
+    {
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (!::GetCommState(device_, &dcb)) {
+            return false;
+        }
+        change(dcb);
+        return ::SetCommState(device_, &dcb);
+    }
+
+    HANDLE device_;
+    std::shared_ptr<PortState> state_;
+};
+
+std::wstring Widen(const std::string& utf8)
+{
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    if (size > 0) {
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                              size);
+    }
+    return wide;
+}
+
+} // namespace
+
+std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
+{
+    const std::wstring name = Widen(path);
+    const HANDLE device =
+        ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OVERLAPPED, nullptr);
+    DWORD failure = device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+    if (device != INVALID_HANDLE_VALUE) {
+        // Whatever has no device control block is no serial device.
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (!::GetCommState(device, &dcb)) {
+            failure = std::max<DWORD>(::GetLastError(), ERROR_INVALID_FUNCTION);
+            ::CloseHandle(device);
+        }
+    }
+    if (error) {
+        *error = static_cast<int>(failure);
+    }
+    if (failure != 0) {
+        return nullptr;
+    }
+    return std::make_unique<WinSerialPort>(device);
+}
+
+std::string DevicePrefix()
+{
+    return "\\\\.\\";
+}
+
+// COM names are the devices' own names on Windows.
+std::string ConventionalDevicePath(const std::string& name)
+{
+    return name;
+}
+
+} // namespace zorva::serial
