@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <windows.h>
 
 #include <QStringList>
-
-#include <windows.h>
 
 #include "shell/SettingsStore.h"
 
@@ -77,20 +76,20 @@ bool RegReadBytesCounted(const QString& key, const QString& name, std::uint8_t* 
     const std::wstring valueName = name.toStdWString();
     DWORD type = 0;
     DWORD size = 0;
-    const LONG found = RegQueryValueExW(store.handle(), valueName.c_str(), nullptr, &type,
-                                        nullptr, &size);
+    const LONG found =
+        RegQueryValueExW(store.handle(), valueName.c_str(), nullptr, &type, nullptr, &size);
     if (found == ERROR_FILE_NOT_FOUND) {
         return true;
     }
-    if (found != ERROR_SUCCESS || type != REG_BINARY || size > static_cast<DWORD>(std::max(count, 0))) {
+    if (found != ERROR_SUCCESS || type != REG_BINARY ||
+        size > static_cast<DWORD>(std::max(count, 0))) {
         if (error != nullptr) {
             *error = InvalidDataType(name);
         }
         return false;
     }
-    if (size > 0 &&
-        RegQueryValueExW(store.handle(), valueName.c_str(), nullptr, &type, buffer, &size) !=
-            ERROR_SUCCESS) {
+    if (size > 0 && RegQueryValueExW(store.handle(), valueName.c_str(), nullptr, &type, buffer,
+                                     &size) != ERROR_SUCCESS) {
         // Changed under our feet between the two queries: the zeros stand.
         std::memset(buffer, 0, static_cast<std::size_t>(count));
         return true;

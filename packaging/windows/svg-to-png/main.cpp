@@ -1,12 +1,12 @@
 // svg-to-png IN.svg OUT.png WIDTH HEIGHT   renders an SVG picture to a PNG of that size
 // svg-to-png IN.svg OUT.ico SIZE...        renders it square at each size into one icon file
+// svg-to-png IN.svg OUT.jpg WIDTH HEIGHT   renders it on white to a JPEG (test pictures)
 // A host tool of the Windows build, which has no Qt Svg. Exit code 0 on success.
 #include <cstdio>
 #include <vector>
 
 #include <QBuffer>
 #include <QFile>
-
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -52,8 +52,8 @@ QByteArray IconFile(QSvgRenderer& renderer, const std::vector<int>& sizes)
         const quint32 side = sizes[i] >= 256 ? 0 : static_cast<quint32>(sizes[i]); // 0 is 256
         PutLittleEndian(out, side, 1);
         PutLittleEndian(out, side, 1);
-        PutLittleEndian(out, 0, 2); // no palette, reserved
-        PutLittleEndian(out, 1, 2); // colour planes
+        PutLittleEndian(out, 0, 2);  // no palette, reserved
+        PutLittleEndian(out, 1, 2);  // colour planes
         PutLittleEndian(out, 32, 2); // bits per pixel
         PutLittleEndian(out, static_cast<quint32>(pictures[i].size()), 4);
         PutLittleEndian(out, offset, 4);
@@ -79,7 +79,8 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.size() < 3) {
-        return Fail(QStringLiteral("usage: svg-to-png IN.svg OUT.png W H | IN.svg OUT.ico SIZE..."));
+        return Fail(
+            QStringLiteral("usage: svg-to-png IN.svg OUT.png W H | IN.svg OUT.ico SIZE..."));
     }
     QSvgRenderer renderer(args.at(0));
     if (!renderer.isValid()) {
@@ -104,6 +105,12 @@ int main(int argc, char** argv)
     }
     if (sizes.size() != 2) {
         return Fail(QStringLiteral("a PNG needs WIDTH and HEIGHT"));
+    }
+    if (out.endsWith(QStringLiteral(".jpg"))) {
+        QImage picture(sizes[0], sizes[1], QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter(&picture).drawImage(0, 0, Render(renderer, sizes[0], sizes[1]));
+        return picture.save(out, "JPEG", 90) ? 0 : Fail(QStringLiteral("cannot write ") + out);
     }
     if (!Render(renderer, sizes[0], sizes[1]).save(out, "PNG")) {
         return Fail(QStringLiteral("cannot write ") + out);
