@@ -2,7 +2,8 @@
 ; makensis -DVERSION=1.0.2.0 -DSTAGE=<folder with the program and its files> -DOUTFILE=<exe>
 ; Installs under Program Files\ZORVA with the ini file beside the executable, adds a Start-menu
 ; entry and an uninstaller, and registers the uninstaller with the system.
-Unicode true
+; A 64-bit installer: the program is 64-bit, and so it runs where only 64-bit wine is.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
