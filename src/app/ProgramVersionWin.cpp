@@ -2,7 +2,6 @@
 // (zorva-config.rc), as the file's properties show it.
 #include <string>
 #include <vector>
-
 #include <windows.h>
 
 #include "app/ProgramVersion.h"
@@ -15,7 +14,8 @@ std::wstring OwnFilePath()
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return {};
         }

@@ -3,7 +3,6 @@
 // shown as they are (the value names, the drivers' device names, are not shown).
 #include <algorithm>
 #include <string>
-
 #include <windows.h>
 
 #include "serial/PortList.h"

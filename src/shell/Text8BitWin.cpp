@@ -2,7 +2,6 @@
 // Windows here has no ICU, so QStringEncoder/QStringDecoder do not know "windows-1250" and
 // would turn every 8-bit text (ini files, language files, record fields, log lines) empty.
 #include <string>
-
 #include <windows.h>
 
 #include "shell/Text8Bit.h"
@@ -29,8 +28,8 @@ QByteArray ToCp1250(const QString& text)
         }
         char one[4] = {};
         BOOL usedDefault = FALSE;
-        const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, one,
-                                          sizeof one, nullptr, &usedDefault);
+        const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, one, sizeof one,
+                                          nullptr, &usedDefault);
         out.append(n == 1 && !usedDefault ? one[0] : '?');
     }
     return out;

@@ -2,12 +2,11 @@
 // current user's registry (raw REG_BINARY and REG_SZ values, any other type refused), the
 // Windows-1250 conversion through the system's code page, and the port list from
 // HARDWARE\DEVICEMAP\SERIALCOMM.
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include "serial/PortList.h"
@@ -58,7 +57,8 @@ TEST_F(SettingsStoreWin, BytesAreWrittenAsRawBinaryValues)
 {
     const std::uint8_t port = 2;
     RegWriteBytes(kKey, QStringLiteral("cm"), &port, 1);
-    const std::vector<std::uint8_t> placement = {1, 0, 0, 0, 2, 0, 0, 0, 0x65, 3, 0, 0, 0x80, 1, 0, 0};
+    const std::vector<std::uint8_t> placement = {1,    0, 0, 0, 2,    0, 0, 0,
+                                                 0x65, 3, 0, 0, 0x80, 1, 0, 0};
     RegWriteBytes(kKey, QStringLiteral("ZORVA"), placement.data(), 16);
 
     const Stored cm = Query(kKeyPath, L"cm");
@@ -97,8 +97,8 @@ TEST_F(SettingsStoreWin, ReadsTakeOnlyBinaryValuesThatFit)
         std::vector<std::uint8_t> buffer(static_cast<std::size_t>(c.count), 0xEE);
         int bytesRead = -1;
         QString error;
-        EXPECT_EQ(RegReadBytesCounted(kKey, QStringLiteral("v"), buffer.data(), c.count,
-                                      &bytesRead, &error),
+        EXPECT_EQ(RegReadBytesCounted(kKey, QStringLiteral("v"), buffer.data(), c.count, &bytesRead,
+                                      &error),
                   c.ok);
         EXPECT_EQ(std::vector<BYTE>(buffer.begin(), buffer.end()), c.read);
         EXPECT_EQ(bytesRead, c.bytesRead);
