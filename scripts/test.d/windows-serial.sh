@@ -11,11 +11,6 @@ build="$root/build-win"
 source "$root/scripts/windows/wine-env.sh"
 wine_env_install cmake ninja-build mingw-w64 g++-mingw-w64-x86-64-posix googletest socat
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DZORVA_PLATFORM_ONLY=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target serial_platform_win_tests
-program="$build/tests/windows/serial_platform_win_tests.exe"
-
 lines=$(mktemp -d /tmp/zorva-lines.XXXXXX)
 pids=()
 cleanup() {
@@ -29,6 +24,16 @@ cleanup() {
   rm -rf "$lines"
 }
 trap cleanup EXIT
+
+# The prefix comes up while the tests build.
+wine_env_find
+wine_env_boot &
+boot=$!
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DZORVA_PLATFORM_ONLY=ON >/dev/null
+cmake --build "$build" -j"$jobs" --target serial_platform_win_tests
+program="$build/tests/windows/serial_platform_win_tests.exe"
 
 touch "$lines/run"
 socat pty,link="$lines/com1",rawer pty,link="$lines/com2",rawer &
@@ -52,8 +57,8 @@ for link in com1 com2 com3; do
   [ -e "$lines/$link" ] || { echo "windows-serial: $link did not come up" >&2; exit 1; }
 done
 
-wine_env_init
-echo "-- wine prefix ready (${SECONDS} s)"
+wait "$boot"
+echo "-- built, wine prefix ready (${SECONDS} s)"
 wine_env_preload "$build/ptymodem"
 map_com 1 "$lines/com1"
 map_com 2 "$lines/com2"

@@ -1,6 +1,7 @@
 # Sourceable set-up for running Windows builds under wine on this Debian machine:
 #   source scripts/windows/wine-env.sh
-#   wine_env_init            private WINEPREFIX (quiet, initialised), WINE and WINESERVER found
+#   wine_env_init            private WINEPREFIX (quiet, initialised), WINE and WINESERVER found:
+#                            wine_env_find, then wine_env_boot (which may run in the background)
 #   map_com N DEVICE         COMn opens DEVICE (a pseudo-terminal, say), from the next wine_run
 #   wine_env_preload [DIR]   builds the modem-line library for pseudo-terminals (once per DIR)
 #   wine_run PROGRAM ARGS    runs a Windows program with that library preloaded (killed after
@@ -24,7 +25,7 @@ wine_env_install() {
       "${missing[@]}" >/dev/null
 }
 
-wine_env_init() {
+wine_env_find() {
   wine_env_install wine64 gcc libc6-dev || return 1
   # Debian's loader is not on PATH.
   WINE=${WINE:-}
@@ -59,8 +60,16 @@ wine_env_init() {
   export WINEPREFIX WINEDEBUG=-all WINEARCH=win64
   # No Mono or Gecko prompts; no display needed for console programs.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# Creates the prefix's Windows folders and registry (seconds; may run in the background).
+wine_env_boot() {
   "$WINE" wineboot --init >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
   "$WINESERVER" -w
+}
+
+wine_env_init() {
+  wine_env_find && wine_env_boot
 }
 
 # COMn opens DEVICE. A symbolic link in dosdevices is reset when wine starts; the registry
@@ -91,7 +100,12 @@ winepath_of() {
   echo "Z:${path//\//\\}"
 }
 
+# A library already given in ZORVA_PTYMODEM is used as it is.
 wine_env_preload() {
+  if [ $# -eq 0 ] && [ -n "${ZORVA_PTYMODEM:-}" ] && [ -e "$ZORVA_PTYMODEM" ]; then
+    export ZORVA_PTYMODEM
+    return 0
+  fi
   local dir=${1:-$WINEPREFIX}
   local src="$wine_env_root/tests/windows/ptymodem/ptymodem.c"
   ZORVA_PTYMODEM="$dir/libptymodem.so"

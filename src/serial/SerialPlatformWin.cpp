@@ -102,6 +102,7 @@ public:
         }
         // A mask change ends a pending wait (wine cannot cancel one); cancelling is the
         // fallback. A wait that still does not end keeps its record: the driver may yet write.
+        // The mask is the port's, so a port has one waiter at a time.
         if (!::SetCommMask(device_, 0)) {
             ::CancelIoEx(device_, &record_->overlapped);
         }

@@ -68,7 +68,7 @@ static int hung_up(int fd)
     return poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
 }
 
-/* The caller holds the lock. A full table reuses the oldest slot. */
+/* The caller holds the lock. A full table gives up its first slot. */
 static int* lines_of(dev_t device)
 {
     for (int i = 0; i < device_count; ++i) {
