@@ -2,12 +2,6 @@
 
 namespace zorva {
 
-FileVersion ProgramFileVersion()
-{
-    return FileVersion{ZORVA_VERSION_MAJOR, ZORVA_VERSION_MINOR, ZORVA_VERSION_PATCH,
-                       ZORVA_VERSION_TWEAK};
-}
-
 QString FileVersionText(const FileVersion& version)
 {
     const auto low8 = [](std::uint32_t n) { return QString::number(n & 0xFFu); };

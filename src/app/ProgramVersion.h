@@ -1,5 +1,6 @@
-// The program's version as the about box shows it. The four numbers come from the build
-// (the top-level project's VERSION), so the version is written in one place only.
+// The program's version as the about box shows it. The four numbers come from the top-level
+// project's VERSION, so the version is written in one place only: on Linux compiled in, on
+// Windows read back from the executable's version resource (ProgramVersion*.cpp).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@ struct FileVersion {
     std::uint32_t build = 0;
 };
 
-// The version this program was built as.
+// The version this program was built as; all zero when the version resource cannot be read.
 FileVersion ProgramFileVersion();
 
 // Each number's lowest 8 bits: major "." minor and release side by side "." build in three

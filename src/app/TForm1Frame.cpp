@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/AppPictures.h"
 #include "app/PreviewLink.h"
 #include "app/ShellRules.h"
 #include "app/TForm1.h"
@@ -56,11 +57,6 @@ protected:
         }
     }
 };
-
-QIcon ToolImage(const char* name)
-{
-    return QIcon(QStringLiteral(":/zorva/%1.svg").arg(QLatin1String(name)));
-}
 
 QWidget* ToolBarGap(QWidget* parent, int width, bool divider)
 {

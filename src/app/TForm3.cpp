@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <QSvgRenderer>
 
+#include "app/AppPictures.h"
 #include "app/AppResources.h"
 #include "app/ProgramVersion.h"
 #include "shell/LanguageTexts.h"
@@ -19,16 +19,6 @@ namespace {
 
 constexpr int kClientWidth = 403;
 constexpr int kClientHeight = 320;
-
-QPixmap CameraPicture(const QSize& size)
-{
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::black);
-    QSvgRenderer renderer(QStringLiteral(":/zorva/about-camera.svg"));
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
-}
 
 QFont PixelFont(int pixels, bool bold)
 {
@@ -74,7 +64,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWind
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 8, 204, 304);
     Image1->setScaledContents(true);
-    Image1->setPixmap(CameraPicture(QSize(200, 300)));
+    Image1->setPixmap(AboutCameraPicture(QSize(200, 300)));
 
     Label1 = WhiteLabel(Panel1, PixelFont(16, true));
     Label1->setObjectName(QStringLiteral("Label1"));

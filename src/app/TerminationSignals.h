@@ -1,5 +1,7 @@
 // Turns SIGTERM and SIGINT into a Qt signal on the user-interface thread, so that a desktop
-// logout or a Ctrl+C in a terminal closes the main window the way its close box does.
+// logout or a Ctrl+C in a terminal closes the main window the way its close box does. On
+// Windows (TerminationSignalsWin.cpp) the end of the session does the same; the signal number
+// is then 0 and installed() is false.
 #pragma once
 
 #include <QObject>

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include <QSerialPortInfo>
-
 #include "serial/DeviceNames.h"
 
 namespace zorva {
@@ -97,17 +95,6 @@ int PortSelectionIndex(const QStringList& names, const QString& deviceName)
         }
     }
     return 0;
-}
-
-std::vector<PortEntry> PlatformDevices()
-{
-    std::vector<PortEntry> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        if (!info.portName().isEmpty() && FindName(ports, info.portName()) == ports.end()) {
-            ports.push_back({info.portName(), info.description(), info.systemLocation()});
-        }
-    }
-    return ports;
 }
 
 std::vector<PortEntry> WithAliases(std::vector<PortEntry> devices,

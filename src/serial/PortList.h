@@ -42,7 +42,9 @@ QString PortDisplayText(const PortEntry& entry);
 // the first (0); -1 for an empty list.
 int PortSelectionIndex(const QStringList& names, const QString& deviceName);
 
-// The platform's serial devices: names such as ttyUSB0, with the device's description and path.
+// The platform's serial devices, each name once (one file per platform). Linux: names such as
+// ttyUSB0 with the device's description and path. Windows: the COM names listed in the
+// registry's HARDWARE\DEVICEMAP\SERIALCOMM.
 std::vector<PortEntry> PlatformDevices();
 // The devices and the COM aliases of the settings store (group "ports"), each name once. An alias
 // is described by its path and, when it reaches one of the devices, that device's description;

@@ -8,6 +8,7 @@
 #endif
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <windows.h>
 
 #include "serial/SerialPlatform.h"
@@ -411,6 +412,54 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
         return nullptr;
     }
     return std::make_unique<WinSerialPort>(device);
+}
+
+OpenFailure DescribeOpenFailure(const std::string&, int error)
+{
+    OpenFailure failure;
+    switch (static_cast<DWORD>(error)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        failure.kind = OpenFailureKind::kMissing;
+        break;
+    // A COM port that another program holds is refused with "access denied".
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        failure.kind = OpenFailureKind::kInUse;
+        break;
+    // What the line settings calls refuse is no serial device.
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+        failure.kind = OpenFailureKind::kNotSerial;
+        break;
+    default:
+        failure.kind = OpenFailureKind::kOther;
+        break;
+    }
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    if (length > 0 && text != nullptr) {
+        failure.systemText.assign(text, length);
+        while (!failure.systemText.empty() &&
+               (failure.systemText.back() == '\n' || failure.systemText.back() == '\r' ||
+                failure.systemText.back() == '.')) {
+            failure.systemText.pop_back();
+        }
+    } else {
+        failure.systemText = "error " + std::to_string(error);
+    }
+    if (text != nullptr) {
+        ::LocalFree(text);
+    }
+    return failure;
+}
+
+// COM names are stable on Windows; there is nothing more lasting to name.
+std::string PersistentDevicePath(const std::string& path)
+{
+    return path;
 }
 
 std::string DevicePrefix()

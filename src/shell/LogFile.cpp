@@ -121,9 +121,4 @@ QString StartLogFile(const QDateTime& now)
     return StartLogFileFrom(ProgramIniPath(), now);
 }
 
-QString TrafficLogSavePath()
-{
-    return QDir::homePath() + QStringLiteral("/qen.log");
-}
-
 } // namespace zorva

@@ -32,7 +32,8 @@ QString StartLogFile(const QDateTime& now = QDateTime::currentDateTime());
 // StartLogFile with the log file named in the ini file at `iniPath`.
 QString StartLogFileFrom(const QString& iniPath, const QDateTime& now);
 
-// The traffic log's save file ("qen.log" in the user's home folder).
+// The traffic log's save file: "c:\qen.log" on Windows, "qen.log" in the user's home folder
+// elsewhere (one file per platform, TrafficLogPath*.cpp).
 QString TrafficLogSavePath();
 
 // How many lines the event list may keep before a new event line is added: while it holds

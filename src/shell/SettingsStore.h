@@ -1,6 +1,7 @@
-// The per-user settings store: QSettings("Nurvo", "QEN"). The key "Software\Nurvo\QEN\" is the
-// store's root, "Software\Nurvo\QEN\\pos" its group "pos"; any other back-slash separated rest
-// after that prefix is a group path. Binary values are QByteArray values.
+// The per-user settings store under the key "Software\Nurvo\QEN\" (one file per platform:
+// SettingsStore.cpp keeps it in QSettings("Nurvo", "QEN"), where "Software\Nurvo\QEN\\pos" is
+// the group "pos"; SettingsStoreWin.cpp in the current user's registry). Binary values are
+// raw bytes, "dpth" is text.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +31,8 @@ QString RegReadString(const QString& key, const QString& name);
 void RegWriteString(const QString& key, const QString& name, const QString& value);
 
 // Serial port aliases: the group "ports" maps a device name such as "COM1" to a device path.
-// Looked up without regard to case; empty when there is none.
+// Looked up without regard to case; empty when there is none (always on Windows, where COM names
+// are the devices).
 QString PortAlias(const QString& deviceName);
 
 struct StoredPortAlias {
