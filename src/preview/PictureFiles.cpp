@@ -1,7 +1,10 @@
 #include "PictureFiles.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <QDir>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 namespace zorva {
 
@@ -32,27 +35,36 @@ QString PictureFolder()
 
 bool SavePictureFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error)
 {
-    // QSaveFile writes beside the target and renames over it, so a failed write never leaves a
-    // half-written picture under the name of a good one.
-    QSaveFile file(path);
+    // The bytes go to a new file beside the target, which is then renamed over it, so a failed
+    // write never leaves a half-written picture under the name of a good one. Unlike QSaveFile
+    // nothing is forced to the disk: the picture is there to be looked at, and waiting for the
+    // disk would hold the line's next request for about a millisecond.
     const auto fail = [&](const QString& why) {
         if (error) {
             *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), why);
         }
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly)) {
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open()) {
         return fail(file.errorString());
     }
     const auto size = static_cast<qint64>(bytes.size());
-    if (size > 0 && file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(why);
-    }
-    if (!file.commit()) {
+    if ((size > 0 && file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) ||
+        !file.flush()) {
         return fail(file.errorString());
     }
+    // Readable by others as a newly saved file is, not private as a temporary file.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    file.close();
+    std::error_code renamed;
+    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), renamed);
+    if (renamed) {
+        return fail(QString::fromStdString(renamed.message()));
+    }
+    file.setAutoRemove(false);
     return true;
 }
 

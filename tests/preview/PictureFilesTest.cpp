@@ -63,6 +63,10 @@ TEST(PictureFiles, SaveReplacesAFileOfTheSameName)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("\x01\x02\x03", 3));
+    // A picture is for other programs to open too, not private like a temporary file.
+    EXPECT_TRUE(file.permissions().testFlag(QFileDevice::ReadOther));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              QStringList{QStringLiteral("zr_p01_001.jpg")});
 }
 
 TEST(PictureFiles, SaveFailureIsReportedAndLeavesNothingBehind)
