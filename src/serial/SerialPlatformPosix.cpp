@@ -150,7 +150,9 @@ public:
         if (::ioctl(fd_, TIOCOUTQ, &count) == 0 && count > 0) {
             status.outQueue = static_cast<std::uint32_t>(count);
         }
-        const LineCounters now = ReadCounters(fd_);
+        // A driver without line counters (a pseudo-terminal, some adapters) never gains them:
+        // it is not asked again on every receive event.
+        const LineCounters now = errorCounters_.valid ? ReadCounters(fd_) : LineCounters{};
         if (now.valid && errorCounters_.valid) {
             status.errors |= now.bufOverrun != errorCounters_.bufOverrun ? kCeRxOver : 0;
             status.errors |= now.overrun != errorCounters_.overrun ? kCeOverrun : 0;
@@ -221,6 +223,7 @@ public:
         const auto end = Clock::now() + Ms(std::max(totalTimeoutMs, 0));
         auto lastByte = Clock::now();
         int got = 0;
+        bool readable = false;
         while (got < count) {
             const auto now = Clock::now();
             if (got > 0 && intervalMs_ > 0) {
@@ -237,21 +240,25 @@ public:
                 const int untilSilent = RemainingMs(lastByte + Ms(intervalMs_));
                 wait = wait < 0 ? untilSilent : std::min(wait, untilSilent);
             }
+            // Bytes already there (what a receive event finds) are taken at once; only an
+            // empty queue is waited on. With no minimum count a raw line reads 0 when it is
+            // empty: only after the wait said it was readable does 0 mean it hung up.
+            const ssize_t n = ::read(fd_, buffer + got, static_cast<size_t>(count - got));
+            if (n > 0) {
+                got += static_cast<int>(n);
+                lastByte = Clock::now();
+                readable = false;
+                continue;
+            }
+            if ((n == 0 && readable) || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+                return -1; // hung up or failed
+            }
             pollfd p{fd_, POLLIN, 0};
             const int ready = ::poll(&p, 1, wait);
             if (ready < 0 && errno != EINTR) {
                 return -1;
             }
-            if (ready <= 0) {
-                continue;
-            }
-            const ssize_t n = ::read(fd_, buffer + got, static_cast<size_t>(count - got));
-            if (n > 0) {
-                got += static_cast<int>(n);
-                lastByte = Clock::now();
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                return -1; // hung up or failed
-            }
+            readable = ready > 0;
         }
         return got;
     }
