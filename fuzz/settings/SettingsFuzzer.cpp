@@ -105,6 +105,28 @@ void CheckByteRead(const QString& name)
     }
 }
 
+void CheckRestoredPlacement(const std::vector<QWidget*>& windows, std::size_t i)
+{
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    QWidget* window = windows[i];
+    window->setGeometry(10, 10, 200, 100);
+    QString error;
+    const QString& key = i == 2 ? kRegPosKey : kRegKey;
+    if (RestoreFormPlacement(window, key, &error)) {
+        const QRect placed = window->geometry();
+        if (placed.left() < desktop.left() - placed.width() ||
+            placed.top() < desktop.top() - placed.height() || placed.left() > desktop.right() ||
+            placed.top() > desktop.bottom()) {
+            std::fprintf(stderr, "placed at %d,%d %dx%d on %d,%d %dx%d\n", placed.left(),
+                         placed.top(), placed.width(), placed.height(), desktop.left(),
+                         desktop.top(), desktop.width(), desktop.height());
+            Fail("a restored window lies off the desktop");
+        }
+    } else if (!error.startsWith(QStringLiteral("Invalid data type for '"))) {
+        Fail("a refused placement was not reported as the wrong type");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -125,45 +147,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    // Every reader opens the store anew, as the program does; the input picks which of them run,
-    // so that each input costs a few openings instead of a dozen.
-    const auto readers = input.ConsumeIntegral<std::uint8_t>();
-    for (const char* name : {"cm", "pl", "picstr"}) {
-        if ((readers & 0x01) != 0) {
-            CheckByteRead(QLatin1String(name));
-        }
-    }
-    if ((readers & 0x02) != 0) {
+    // Every reader opens the store anew, as the program does; each input runs one of them, so
+    // that an input costs two openings of the store instead of a dozen.
+    static const QString kByteNames[] = {QStringLiteral("cm"), QStringLiteral("pl"),
+                                         QStringLiteral("picstr")};
+    static const QString kPorts[] = {QStringLiteral("COM1"), QStringLiteral("COM2"),
+                                     QStringLiteral("COM9")};
+    const int reader = input.ConsumeIntegralInRange(0, 9);
+    if (reader < 3) {
+        CheckByteRead(kByteNames[reader]);
+    } else if (reader == 3) {
         [[maybe_unused]] const QString folder = RegReadString(kRegKey, QStringLiteral("dpth"));
-    }
-    if ((readers & 0x04) != 0) {
-        for (const char* port : {"COM1", "COM2", "COM9"}) {
-            [[maybe_unused]] const QString device = ResolveDeviceName(QLatin1String(port));
-        }
-    }
-
-    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
-    for (std::size_t i = 0; i < rig.windows.size(); ++i) {
-        if ((readers & (0x08 << i)) == 0) {
-            continue;
-        }
-        QWidget* window = rig.windows[i];
-        window->setGeometry(10, 10, 200, 100);
-        QString error;
-        const QString& key = i == 2 ? kRegPosKey : kRegKey;
-        if (RestoreFormPlacement(window, key, &error)) {
-            const QRect placed = window->geometry();
-            if (placed.left() < desktop.left() - placed.width() ||
-                placed.top() < desktop.top() - placed.height() || placed.left() > desktop.right() ||
-                placed.top() > desktop.bottom()) {
-                std::fprintf(stderr, "placed at %d,%d %dx%d on %d,%d %dx%d\n", placed.left(),
-                             placed.top(), placed.width(), placed.height(), desktop.left(),
-                             desktop.top(), desktop.width(), desktop.height());
-                Fail("a restored window lies off the desktop");
-            }
-        } else if (!error.startsWith(QStringLiteral("Invalid data type for '"))) {
-            Fail("a refused placement was not reported as the wrong type");
-        }
+    } else if (reader < 7) {
+        [[maybe_unused]] const QString device = ResolveDeviceName(kPorts[reader - 4]);
+    } else {
+        CheckRestoredPlacement(rig.windows, static_cast<std::size_t>(reader - 7));
     }
     return 0;
 }
