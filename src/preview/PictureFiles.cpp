@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include <QDir>
-#include <QTemporaryFile>
+#include <QFile>
 
 namespace zorva {
 
@@ -35,36 +35,38 @@ QString PictureFolder()
 
 bool SavePictureFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error)
 {
-    // The bytes go to a new file beside the target, which is then renamed over it, so a failed
-    // write never leaves a half-written picture under the name of a good one. Unlike QSaveFile
-    // nothing is forced to the disk: the picture is there to be looked at, and waiting for the
-    // disk would hold the line's next request for about a millisecond.
+    // The bytes go to a file beside the target, which is then renamed over it, so a failed write
+    // never leaves a half-written picture under the name of a good one. Unlike QSaveFile nothing
+    // is forced to the disk: the picture is there to be looked at, and waiting for the disk
+    // would hold the line's next request for about a millisecond.
     const auto fail = [&](const QString& why) {
         if (error) {
             *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), why);
         }
         return false;
     };
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    if (!file.open()) {
-        return fail(file.errorString());
+    // A plain file rather than a QTemporaryFile: on Windows that one keeps its handle after
+    // close(), and a file still open cannot be renamed.
+    QFile part(path + QStringLiteral(".part"));
+    if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return fail(part.errorString());
     }
     const auto size = static_cast<qint64>(bytes.size());
-    if ((size > 0 && file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) ||
-        !file.flush()) {
-        return fail(file.errorString());
+    if ((size > 0 && part.write(reinterpret_cast<const char*>(bytes.data()), size) != size) ||
+        !part.flush()) {
+        const QString why = part.errorString();
+        part.close();
+        part.remove();
+        return fail(why);
     }
-    // Readable by others as a newly saved file is, not private as a temporary file.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    file.close();
+    part.close();
     std::error_code renamed;
-    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
+    std::filesystem::rename(std::filesystem::path(part.fileName().toStdU16String()),
                             std::filesystem::path(path.toStdU16String()), renamed);
     if (renamed) {
+        part.remove();
         return fail(QString::fromStdString(renamed.message()));
     }
-    file.setAutoRemove(false);
     return true;
 }
 

@@ -63,7 +63,8 @@ TEST(PictureFiles, SaveReplacesAFileOfTheSameName)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("\x01\x02\x03", 3));
-    // A picture is for other programs to open too, not private like a temporary file.
+    // A picture is for other programs to open too, not private like a temporary file, and the
+    // file it was written to first is gone.
     EXPECT_TRUE(file.permissions().testFlag(QFileDevice::ReadOther));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               QStringList{QStringLiteral("zr_p01_001.jpg")});
