@@ -8,6 +8,14 @@
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Text fields are drawn with DirectWrite, the engine Qt itself takes by default from 6.8 on:
+    // under wine the older GDI engine leaves the text of every edit field blank. A platform the
+    // user names, in the environment or with -platform, still wins.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=directwrite");
+    }
+#endif
     QApplication application(argc, argv);
     return zorva::RunProgram(application);
 }
