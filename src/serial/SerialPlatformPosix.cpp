@@ -153,7 +153,7 @@ public:
         // A driver without line counters (a pseudo-terminal, some adapters) never gains them:
         // it is not asked again on every receive event.
         const LineCounters now = errorCounters_.valid ? ReadCounters(fd_) : LineCounters{};
-        if (now.valid && errorCounters_.valid) {
+        if (now.valid) {
             status.errors |= now.bufOverrun != errorCounters_.bufOverrun ? kCeRxOver : 0;
             status.errors |= now.overrun != errorCounters_.overrun ? kCeOverrun : 0;
             status.errors |= now.parity != errorCounters_.parity ? kCeRxParity : 0;
