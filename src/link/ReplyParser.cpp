@@ -291,6 +291,14 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
     if (size != preview_.PictWB()) {
         return askAgain();
     }
+    // The module takes a new picture whenever packet 0 is asked for, so when a tick repeats that
+    // request while the first answer is on its way, the packets that follow belong to the
+    // picture of the second packet 0: the picture starts again from it instead of being
+    // assembled from two.
+    const bool restarted = number == 0 && pictcnt_ > 0 && pictcnt_ < kPictComplete;
+    if (restarted) {
+        preview_.SB_playClick();
+    }
     // A wrong number ends the handler whatever the data: a stray or late packet must not
     // trigger a request of its own.
     if (number != pictcnt_) {
@@ -320,6 +328,11 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
         if (!saved) {
             view_.Memo1Add(kPictureNotSaved);
         }
+        return askAgain();
+    }
+    if (restarted && lastPacket_ == pictcnt_) {
+        // The request for the next packet is already on the line.
+        return Flow::Continue;
     }
     return askAgain();
 }

@@ -176,5 +176,32 @@ TEST_F(PictureTest, SilentModuleTimesOutThePacketUntilTheWatchdogStopsTheTransfe
     EXPECT_TRUE(rig_.WaitProgramFinished());
 }
 
+// The module takes a new picture whenever packet 0 is asked for. A late answer makes the program
+// ask for packet 0 again, and two packets 0 come; the picture saved is still one of the module's.
+TEST_F(PictureTest, PacketZeroAskedForTwiceStillGivesOneOfTheModulesPictures)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithPictures({QStringLiteral("--seed"), QStringLiteral("9")}));
+    const double slow = MonotonicSeconds();
+    rig_.Sim(QStringLiteral("delay 1300"));
+    ASSERT_TRUE(rig_.Hook(QStringLiteral("play")).ok);
+    // Two requests for packet 0 while the answers are late, then the answers on time again.
+    const auto packetZeroRequests = [&] {
+        int count = 0;
+        for (const TraceEntry& e : Trace().Frames("RX", kPict, slow)) {
+            count += e.at(5) == 0 ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(WaitFor([&] { return packetZeroRequests() >= 2; }, kStepsMs));
+    rig_.Sim(QStringLiteral("delay 0"));
+    const qsizetype before = SavedPictures().size();
+    ASSERT_TRUE(WaitFor([&] { return SavedPictures().size() >= before + 2; }, 30000));
+    ASSERT_TRUE(rig_.Hook(QStringLiteral("stop")).ok);
+    for (const QString& file : SavedPictures()) {
+        EXPECT_GE(SourceOf(Saved(file), sources_), 0)
+            << file.toStdString() << " is no picture the module sent";
+    }
+}
+
 } // namespace
 } // namespace zorva::e2e

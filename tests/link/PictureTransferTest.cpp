@@ -1,5 +1,7 @@
 // Picture transfer: each accepted packet requests the next at once; packets that are not
 // accepted are asked for again; the time-out lines; the picture size limit.
+#include <algorithm>
+
 #include "LinkRig.h"
 #include "shell/LogFile.h"
 
@@ -90,6 +92,40 @@ TEST_F(PictureTransfer, WrongPacketNumberIsLoggedAndEndsTheHandler)
         EXPECT_EQ(core->pictcnt(), number + 1);
         port.TakeWritten();
     }
+}
+
+// The module takes a new picture at every request for packet 0; a tick that repeats that request
+// before the answer came brings a second packet 0, and the packets after it are the new picture's.
+TEST_F(PictureTransfer, ASecondPacketZeroStartsThePictureAgainFromIt)
+{
+    StartPlaying();
+    core->Tick();
+    ASSERT_EQ(port.TakeWritten(), std::vector<Bytes>{PictFrame(1, 0, 15)});
+    FeedPackets(0, 0);
+    view.memo1.clear();
+    Bytes other = PictureData(0);
+    std::reverse(other.begin(), other.end());
+    // The request for packet 1 is already out: nothing more is written, nothing logged.
+    Feed(Reply(kRxPicture, Concat({{0x00, 0x00, 0x0F}, other})));
+    EXPECT_EQ(core->pictcnt(), 1);
+    EXPECT_EQ(preview.stream, other);
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_TRUE(view.memo1.isEmpty()) << view.memo1.join(u'\n').toStdString();
+    Feed(PicturePacket(0xF2, 1));
+    ASSERT_EQ(preview.loaded.size(), 1u);
+    EXPECT_EQ(preview.loaded[0], Concat({other, PictureData(1)}));
+
+    // Later in a picture, a packet 0 asks at once for the packet after it.
+    Feed(Reply(kRxStatus, StatusRecord()));
+    port.TakeWritten();
+    FeedPackets(0, 3);
+    Feed(PicturePacket(0x00, 0));
+    EXPECT_EQ(port.TakeWritten(), std::vector<Bytes>{PictFrame(1, 1, 15)});
+    EXPECT_EQ(preview.stream, PictureData(0));
+    // Other numbers out of turn are still refused.
+    Feed(PicturePacket(0x00, 3));
+    EXPECT_EQ(view.memo1.last(), QStringLiteral("===========błędny nr ramki============"));
+    EXPECT_EQ(core->pictcnt(), 1);
 }
 
 TEST_F(PictureTransfer, PacketsThatAreNotAcceptedAreAskedForAgainWithTheWrongFrameLine)
