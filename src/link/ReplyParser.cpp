@@ -328,7 +328,6 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
         if (!saved) {
             view_.Memo1Add(kPictureNotSaved);
         }
-        return askAgain();
     }
     if (restarted && lastPacket_ == pictcnt_) {
         // The request for the next packet is already on the line.
