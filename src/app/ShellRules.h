@@ -1,5 +1,5 @@
-// The main window's start and close rules that need no window: service mode, the stored port
-// byte, the values written at close and the heights of the event area.
+// The main window's start and close rules that need no window: service mode, the values written
+// at close and the heights of the event area.
 #pragma once
 
 #include <array>
@@ -17,15 +17,6 @@ inline const QString kServiceSwitch = QStringLiteral("/serw");
 // later arguments are not looked at. `arguments` includes the program name, as
 // QCoreApplication::arguments() gives it.
 bool IsServiceMode(const QStringList& arguments);
-
-// The port number that a stored "cm" byte stands for: 1 to 8, anything else becomes 1.
-int PortNumberFromStored(std::uint8_t stored);
-// "COM" followed by the number in decimal.
-QString DeviceNameForPort(int number);
-// The "cm" byte written at close: the digit value of the fourth character of the device name
-// (the first after "COM"), 0 when that character is no digit, 1 when the name is too short.
-// Only one character is taken, so "COM12" gives 1.
-std::uint8_t PortByteFromDeviceName(const QString& deviceName);
 
 // The port as the close stores it: its device name and its settings as enumeration ordinals.
 struct PortChoice {

@@ -2,10 +2,14 @@
 // commands that open other windows or switch the language, and the logs' mouse commands.
 #include "app/TForm1.h"
 
+#include <string_view>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -16,7 +20,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -34,6 +37,7 @@
 #include "config/ui/StatusGrid.h"
 #include "link/IdleHook.h"
 #include "link/LinkCore.h"
+#include "serial/StoredPort.h"
 #include "shell/FormPlacement.h"
 #include "shell/LanguageTexts.h"
 #include "shell/LogFile.h"
@@ -127,7 +131,8 @@ void TForm1::FormCreate(const QStringList& arguments)
     Memo1->setVisible(serviceMode_);
     Button1->setVisible(serviceMode_);
 
-    logFilePath_ = StartLogFile();
+    FileProblem logFileProblem;
+    logFilePath_ = StartLogFile(QDateTime::currentDateTime(), &logFileProblem);
 
     // The link core starts with nothing pending, the picture transfer stopped and its timer
     // running; the idle hook runs its deferred messages once the event queue is empty.
@@ -139,12 +144,12 @@ void TForm1::FormCreate(const QStringList& arguments)
     });
     idleHook_ = new IdleHook(*link_);
 
-    std::uint8_t cm = 0;
+    QString deviceName;
     QString error;
-    if (!ReportSettingsError(RegReadBytes(kRegKey, QStringLiteral("cm"), &cm, 1, &error), error)) {
+    if (!ReportSettingsError(ReadStoredDeviceName(&deviceName, &error), error)) {
         return;
     }
-    PortRS->SetDeviceName(DeviceNameForPort(PortNumberFromStored(cm)));
+    PortRS->SetDeviceName(deviceName);
 
     link_->setDtrFlag(true);
     link_->setRtsFlag(true);
@@ -157,6 +162,10 @@ void TForm1::FormCreate(const QStringList& arguments)
         Polski1Click();
     } else {
         English1Click();
+    }
+    if (!logFileProblem.path.isEmpty()) {
+        link_->PostError(Texts().txtLogFileNotOpened.arg(
+            QDir::toNativeSeparators(logFileProblem.path), logFileProblem.reason));
     }
 
     Memo1->clear();
@@ -185,6 +194,9 @@ void TForm1::FormClose()
     const bool rts = link_ != nullptr ? link_->RtsFlag() : true;
     for (const StoredByte& value : ClosingValues(port, dtr, rts, Polski1->isChecked())) {
         RegWriteBytes(kRegKey, QLatin1String(value.name), &value.value, 1);
+        if (std::string_view(value.name) == "cm") {
+            WriteFullPortName(port.deviceName);
+        }
     }
 }
 
@@ -257,7 +269,6 @@ void TForm1::Memo2DblClick()
 
 void TForm1::Button1Click()
 {
-    const QString path = TrafficLogSavePath();
     QByteArray bytes;
     for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next()) {
         if (Memo1->document()->isEmpty()) {
@@ -267,11 +278,14 @@ void TForm1::Button1Click()
         bytes += "\r\n";
     }
     // Written whole or not at all: a failed save keeps the earlier file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        QMessageBox::critical(
-            this, QStringLiteral("ZORVA"),
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    const QStringList paths = TrafficLogSavePaths();
+    const SavedFile saved = SaveToFirstWritable(paths, bytes);
+    if (saved.path.isEmpty()) {
+        QMessageBox::critical(this, QStringLiteral("ZORVA"),
+                              QStringLiteral("Cannot create file \"%1\". %2")
+                                  .arg(saved.problem.path, saved.problem.reason));
+    } else if (saved.path != paths.first()) {
+        Memo1Add(Texts().txtLogSavedElsewhere.arg(paths.first(), saved.path));
     }
 }
 

@@ -28,6 +28,7 @@
 #include "config/ui/StatusGrid.h"
 #include "link/LinkCore.h"
 #include "shell/LanguageTexts.h"
+#include "shell/UserFolders.h"
 
 namespace zorva {
 
@@ -256,8 +257,8 @@ void TForm1::ConnectCommands()
                                   QMessageBox::critical(this, QStringLiteral("ZORVA"), text);
                               }
                           }};
-    files_ = std::make_unique<ConfigFileCommands>(config_, std::move(hooks),
-                                                  QCoreApplication::applicationDirPath());
+    // An installed program's own folder cannot be written: the dialogs start in the user's.
+    files_ = std::make_unique<ConfigFileCommands>(config_, std::move(hooks), UserDocumentsFolder());
     connect(Nowy1, &QAction::triggered, this, [this] { files_->Nowy1Click(); });
     connect(Otwrz1, &QAction::triggered, this, [this] { files_->Otwrz1Click(); });
     connect(ToolButton1, &QToolButton::clicked, this, [this] { files_->ToolButton1Click(); });

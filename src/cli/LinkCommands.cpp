@@ -14,6 +14,7 @@
 #include "cli/FileCommands.h"
 #include "config/ConfigBlock.h"
 #include "link/LinkCore.h"
+#include "serial/StoredPort.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
 
@@ -89,10 +90,9 @@ QString Letters(std::uint8_t bits, const char* names)
 
 QString StoredPortName()
 {
-    std::uint8_t cm = 0;
-    RegReadBytes(kRegKey, QStringLiteral("cm"), &cm, 1);
-    // The window program's rule: 1 to 8, anything else is COM1.
-    return QStringLiteral("COM%1").arg(cm >= 1 && cm <= 8 ? cm : 1);
+    // The window program's rule, also for COM9 and above where the platform keeps the name.
+    QString name;
+    return ReadStoredDeviceName(&name) ? name : DeviceNameForPort(1);
 }
 
 bool StoredLanguageIsPolish()

@@ -29,15 +29,15 @@ QString FolderWithSeparator(const QString& filePath)
 }
 
 ConfigFileCommands::ConfigFileCommands(ConfigRecord& record, ConfigFileHooks hooks,
-                                       QString programDir)
-    : record_(record), hooks_(std::move(hooks)), programDir_(std::move(programDir))
+                                       QString defaultFolder)
+    : record_(record), hooks_(std::move(hooks)), defaultFolder_(std::move(defaultFolder))
 {
 }
 
 QString ConfigFileCommands::StartFolder() const
 {
     const QString last = RegReadString(kRegKey, kLastDirValue);
-    return last.isEmpty() ? programDir_ : last;
+    return last.isEmpty() ? defaultFolder_ : last;
 }
 
 void ConfigFileCommands::Nowy1Click()

@@ -31,8 +31,8 @@ struct ConfigFileHooks {
 
 class ConfigFileCommands {
 public:
-    // `programDir`: where the dialogs start while no last directory is stored.
-    ConfigFileCommands(ConfigRecord& record, ConfigFileHooks hooks, QString programDir);
+    // `defaultFolder`: where the dialogs start while no last directory is stored.
+    ConfigFileCommands(ConfigRecord& record, ConfigFileHooks hooks, QString defaultFolder);
 
     // New: clears bytes 0 to 254 of the record (the rest is kept) and refreshes the window.
     void Nowy1Click();
@@ -45,13 +45,13 @@ public:
     void ToolButton6Click();
     void Zapisz1Click() { ToolButton6Click(); }
 
-    // The last directory, or the program's folder when none is stored.
+    // The last directory, or the default folder when none is stored.
     QString StartFolder() const;
 
 private:
     ConfigRecord& record_;
     ConfigFileHooks hooks_;
-    QString programDir_;
+    QString defaultFolder_;
 };
 
 // The folder of `filePath` as a full path ending in the separator.

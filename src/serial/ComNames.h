@@ -15,6 +15,9 @@ namespace zorva {
 
 // COM1 to COM8, in any case.
 bool IsStorableComName(const QString& name);
+// A COM name ("COM" and a number, any case) that the platform opens as a device of that very
+// name: every one on Windows; none on POSIX, where COMn stands for /dev/ttyS<n-1>.
+bool ComNameIsItsDevice(const QString& name);
 
 struct ComNameChoice {
     QString name;      // "COM5"

@@ -71,6 +71,8 @@ LanguageTexts PolishTexts()
     t.txtPortNotSerial = QStringLiteral("%1: to nie jest urządzenie szeregowe");
     t.txtNoFreeComName =
         QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
+    t.txtLogSavedElsewhere = QStringLiteral("Nie można zapisać %1; log zapisano w %2");
+    t.txtLogFileNotOpened = QStringLiteral("Nie można otworzyć pliku logu %1: %2");
     t.txtFlagOn = QStringLiteral("tak");
     t.txtFlagOff = QStringLiteral("nie");
     t.txtByteAt = QStringLiteral("bajt %1");
@@ -150,6 +152,8 @@ LanguageTexts EnglishTexts()
     t.txtPortMissing = QStringLiteral("%1: not present: is the adapter plugged in?");
     t.txtPortNotSerial = QStringLiteral("%1: not a serial device");
     t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
+    t.txtLogSavedElsewhere = QStringLiteral("%1 cannot be written; the log was saved to %2");
+    t.txtLogFileNotOpened = QStringLiteral("Cannot open the log file %1: %2");
     t.txtFlagOn = QStringLiteral("yes");
     t.txtFlagOff = QStringLiteral("no");
     t.txtByteAt = QStringLiteral("byte %1");

@@ -70,6 +70,9 @@ struct LanguageTexts {
     QString txtPortNotSerial;
     // The port settings dialog: a device (%1) for which no COM name is left.
     QString txtNoFreeComName;
+    // Files the program writes by itself: %1 the path, %2 the system's reason.
+    QString txtLogSavedElsewhere; // %1 could not be written, the traffic log went to %2
+    QString txtLogFileNotOpened;  // the log file named in the program ini file
 
     // A write checked against what the module reads back after its restart.
     QString txtFlagOn;           // a check box's value: checked

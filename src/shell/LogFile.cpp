@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
 
 #include "shell/IniFile.h"
 #include "shell/Text8Bit.h"
@@ -87,38 +88,72 @@ QString ReadProgramIni(const QString& section, const QString& key)
     return ReadIniString(ProgramIniPath(), section, key);
 }
 
-void AppendLine(const QString& path, const QString& text, bool create)
+namespace {
+
+bool AppendOneLine(const QString& path, const QString& text, bool create, QString* error)
 {
-    if (path.isEmpty()) {
-        return;
-    }
     QFile file(path);
     QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
     if (!create) {
         mode |= QIODevice::ExistingOnly;
     }
-    if (!file.open(mode)) {
-        return;
-    }
     // One write per line, so that a line is either on disk whole or lost whole.
-    file.write(ToCp1250(text) + QByteArrayLiteral("\r\n"));
-    file.close();
+    const QByteArray line = ToCp1250(text) + QByteArrayLiteral("\r\n");
+    if (!file.open(mode) || file.write(line) != line.size()) {
+        if (error != nullptr) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    return true;
 }
 
-QString StartLogFileFrom(const QString& iniPath, const QDateTime& now)
+} // namespace
+
+void AppendLine(const QString& path, const QString& text, bool create)
+{
+    if (!path.isEmpty()) {
+        AppendOneLine(path, text, create, nullptr);
+    }
+}
+
+QString StartLogFileFrom(const QString& iniPath, const QDateTime& now, FileProblem* problem)
 {
     const QString path =
         ReadIniString(iniPath, QStringLiteral("LOGFILE"), QStringLiteral("filename"));
     if (path.isEmpty()) {
         return {};
     }
-    AppendLine(path, LogDateTime(now) + QStringLiteral("  START PROGRAMU ZORVA"), true);
+    QString error;
+    if (!AppendOneLine(path, LogDateTime(now) + QStringLiteral("  START PROGRAMU ZORVA"), true,
+                       &error)) {
+        if (problem != nullptr) {
+            *problem = {path, error};
+        }
+        return {};
+    }
+    // A device that takes the line (/dev/null) is no log file, and no fault either.
     return QFileInfo(path).isFile() ? path : QString();
 }
 
-QString StartLogFile(const QDateTime& now)
+QString StartLogFile(const QDateTime& now, FileProblem* problem)
 {
-    return StartLogFileFrom(ProgramIniPath(), now);
+    return StartLogFileFrom(ProgramIniPath(), now, problem);
+}
+
+SavedFile SaveToFirstWritable(const QStringList& paths, const QByteArray& bytes)
+{
+    SavedFile saved;
+    for (const QString& path : paths) {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+            saved.path = path;
+            saved.problem = {};
+            break;
+        }
+        saved.problem = {path, file.errorString()};
+    }
+    return saved;
 }
 
 } // namespace zorva

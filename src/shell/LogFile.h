@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace zorva {
 
@@ -26,15 +27,33 @@ QString ReadProgramIni(const QString& section, const QString& key);
 // A missing file is created when `create` is true. Every failure is silent: the line is lost.
 void AppendLine(const QString& path, const QString& text, bool create = true);
 
+// A file the program could not write, and the system's words for why.
+struct FileProblem {
+    QString path;
+    QString reason;
+};
+
 // Writes the start line to the file named in the program ini file ([LOGFILE] filename) and
 // returns that path when the file exists afterwards; otherwise the empty path (no log file).
-QString StartLogFile(const QDateTime& now = QDateTime::currentDateTime());
+// A named file that cannot be written is described in *problem (when given).
+QString StartLogFile(const QDateTime& now = QDateTime::currentDateTime(),
+                     FileProblem* problem = nullptr);
 // StartLogFile with the log file named in the ini file at `iniPath`.
-QString StartLogFileFrom(const QString& iniPath, const QDateTime& now);
+QString StartLogFileFrom(const QString& iniPath, const QDateTime& now,
+                         FileProblem* problem = nullptr);
 
-// The traffic log's save file: "c:\qen.log" on Windows, "qen.log" in the user's home folder
-// elsewhere (one file per platform, TrafficLogPath*.cpp).
-QString TrafficLogSavePath();
+// The traffic log's save files in the order they are tried: "c:\qen.log", then "qen.log" in the
+// user's documents folder on Windows; "qen.log" in the user's home folder elsewhere (one file
+// per platform, TrafficLogPath*.cpp).
+QStringList TrafficLogSavePaths();
+
+struct SavedFile {
+    QString path;        // where the bytes went; empty when no path took them
+    FileProblem problem; // the last path's failure when none took them
+};
+// Writes `bytes` whole to the first of `paths` that takes them; a path that fails keeps what it
+// held before.
+SavedFile SaveToFirstWritable(const QStringList& paths, const QByteArray& bytes);
 
 // How many lines the event list may keep before a new event line is added: while it holds
 // more than this, its first line is deleted.

@@ -6,9 +6,9 @@
 
 namespace zorva {
 
-QString TrafficLogSavePath()
+QStringList TrafficLogSavePaths()
 {
-    return QDir::homePath() + QStringLiteral("/qen.log");
+    return {QDir::homePath() + QStringLiteral("/qen.log")};
 }
 
 } // namespace zorva

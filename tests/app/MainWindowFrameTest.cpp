@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
+#include "ModalDriver.h"
 #include "app/TForm3.h"
 #include "shell/LogFile.h"
 #include "support/WaitUntil.h"
@@ -106,11 +108,11 @@ TEST_F(MainWindowTest, EventListLinesGoFromTheTop)
 TEST_F(MainWindowTest, SaveLogWritesTheTrafficLogAsEightBitLines)
 {
     auto form = Create({"zorva-config", "/serw"});
-    QFile::remove(TrafficLogSavePath());
+    QFile::remove(TrafficLogSavePaths().constFirst());
     form->Memo1Add(QStringLiteral("Tx STAN: FF FF 02 03 03 "));
     form->Memo1Add(QStringLiteral("wywołanie Timer1Timer: x"));
     form->Button1->click();
-    QFile saved(TrafficLogSavePath());
+    QFile saved(TrafficLogSavePaths().constFirst());
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("Tx STAN: FF FF 02 03 03 \r\nwywo\xB3"
                                           "anie Timer1Timer: x\r\n"));
@@ -127,8 +129,8 @@ TEST_F(MainWindowTest, SaveLogFailureIsReportedAndKeepsTheLog)
 {
     auto form = Create({"zorva-config", "/serw"});
     // A folder where the file should be: it cannot be created.
-    QFile::remove(TrafficLogSavePath());
-    ASSERT_TRUE(QDir().mkpath(TrafficLogSavePath()));
+    QFile::remove(TrafficLogSavePaths().constFirst());
+    ASSERT_TRUE(QDir().mkpath(TrafficLogSavePaths().constFirst()));
     form->Memo1Add(QStringLiteral("kept"));
     ModalBoxWatcher boxes;
     form->Button1->click();
@@ -136,7 +138,32 @@ TEST_F(MainWindowTest, SaveLogFailureIsReportedAndKeepsTheLog)
     EXPECT_TRUE(boxes.texts[0].startsWith(QStringLiteral("Cannot create file")))
         << boxes.texts[0].toStdString();
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("kept"));
-    QDir(TrafficLogSavePath()).removeRecursively();
+    QDir(TrafficLogSavePaths().constFirst()).removeRecursively();
+}
+
+// An installed program's folder cannot be written: with no folder stored, the configuration
+// file dialogs start in the user's documents folder, else in the home folder.
+TEST_F(MainWindowTest, FileDialogsStartInTheUsersDocumentsFolderUntilOneIsStored)
+{
+    const QString documents = QDir::homePath() + QStringLiteral("/Documents");
+    const struct {
+        bool documentsExist;
+        QString start;
+    } cases[] = {{false, QDir::homePath()}, {true, documents}};
+    for (const auto& c : cases) {
+        if (c.documentsExist) {
+            ASSERT_TRUE(QDir().mkpath(documents));
+        }
+        auto app = Create();
+        QString seen;
+        testing::WhenModalShows<QFileDialog>([&seen](QFileDialog* dialog) {
+            seen = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        app->ToolButton6->click();
+        EXPECT_EQ(seen.toStdString(), c.start.toStdString());
+    }
+    QDir(documents).removeRecursively();
 }
 
 TEST_F(MainWindowTest, ToolBarButtonsTipsAndShortcuts)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "serial/StoredPort.h"
+
 namespace zorva {
 namespace {
 
@@ -26,14 +28,23 @@ TEST(ShellRules, ServiceModeIsTheExactFirstArgumentOnly)
     }
 }
 
-TEST(ShellRules, StoredPortByteGivesComOneToEight)
+// The full name ("cmn") counts only while "cm" still holds what would be stored for it.
+TEST(ShellRules, StoredPortByteGivesComOneToEightUnlessTheFullNameAgrees)
 {
     const struct {
         std::uint8_t stored;
-        int port;
-    } cases[] = {{0, 1}, {1, 1}, {2, 2}, {8, 8}, {9, 1}, {10, 1}, {255, 1}};
+        const char* fullName;
+        const char* deviceName;
+    } cases[] = {
+        {0, "", "COM1"},         {1, "", "COM1"},     {2, "", "COM2"},      {8, "", "COM8"},
+        {9, "", "COM1"},         {10, "", "COM1"},    {255, "", "COM1"},    {1, "COM12", "COM12"},
+        {9, "COM9", "COM9"},     {1, "COM1", "COM1"}, {3, "COM12", "COM3"}, {0, "COM12", "COM1"},
+        {1, "COM105", "COM105"}, {2, "COM3", "COM2"},
+    };
     for (const auto& c : cases) {
-        EXPECT_EQ(PortNumberFromStored(c.stored), c.port) << int(c.stored);
+        EXPECT_EQ(StartDeviceName(c.stored, QString::fromLatin1(c.fullName)),
+                  QString::fromLatin1(c.deviceName))
+            << int(c.stored) << " " << c.fullName;
     }
     EXPECT_EQ(DeviceNameForPort(8), QStringLiteral("COM8"));
 }

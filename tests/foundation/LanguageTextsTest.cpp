@@ -76,6 +76,8 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtPortMissing),
     ZORVA_ENTRY(txtPortNotSerial),
     ZORVA_ENTRY(txtNoFreeComName),
+    ZORVA_ENTRY(txtLogSavedElsewhere),
+    ZORVA_ENTRY(txtLogFileNotOpened),
     // The write check.
     ZORVA_ENTRY(txtFlagOn),
     ZORVA_ENTRY(txtFlagOff),

@@ -72,16 +72,20 @@ TEST_F(LogFile, NoLogFileWithoutIniFileSectionOrKey)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
-TEST_F(LogFile, FileInAMissingFolderGivesNoLogFile)
+// A named log file that cannot be written is no log file, and the start says why.
+TEST_F(LogFile, UnwritableLogFileGivesNoLogFileAndItsReason)
 {
-    const QString path = dir.filePath(QStringLiteral("no/such/folder/zorva.log"));
-    EXPECT_EQ(StartLogFileFrom(IniNaming(path), firstStart), QString());
-    EXPECT_FALSE(QFileInfo::exists(path));
-}
-
-TEST_F(LogFile, FolderNamedAsLogFileGivesNoLogFile)
-{
-    EXPECT_EQ(StartLogFileFrom(IniNaming(dir.path()), firstStart), QString());
+    const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/zorva.log"));
+    for (const QString& path : {missingFolder, dir.path()}) {
+        FileProblem problem;
+        EXPECT_EQ(StartLogFileFrom(IniNaming(path), firstStart, &problem), QString());
+        EXPECT_EQ(problem.path, path);
+        EXPECT_FALSE(problem.reason.isEmpty()) << path.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(missingFolder));
+    FileProblem none;
+    EXPECT_EQ(StartLogFileFrom(IniNaming(LogPath()), firstStart, &none), LogPath());
+    EXPECT_EQ(none.path, QString());
 }
 
 TEST_F(LogFile, LinesAreWindows1250WithCrLf)
@@ -170,10 +174,34 @@ TEST(ProgramIni, ExtensionIsReplacedByIni)
               QCoreApplication::applicationDirPath() + QStringLiteral("/foundation_tests.ini"));
 }
 
-TEST(TrafficLog, SaveFileIsQenLogInTheHomeFolder)
+// The save goes to the first path that takes it whole; one that fails keeps what it held.
+TEST_F(LogFile, TrafficLogGoesToTheFirstWritableSaveFile)
 {
-    EXPECT_EQ(QFileInfo(TrafficLogSavePath()).fileName(), QStringLiteral("qen.log"));
-    EXPECT_EQ(QFileInfo(TrafficLogSavePath()).absolutePath(), QDir::homePath());
+    EXPECT_EQ(TrafficLogSavePaths(), QStringList{QDir::homePath() + QStringLiteral("/qen.log")});
+    const QString blocked = dir.filePath(QStringLiteral("missing/qen.log"));
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString first = dir.filePath(QStringLiteral("first.log"));
+    const QString second = dir.filePath(QStringLiteral("second.log"));
+    ASSERT_TRUE(test::WriteFile(second, "earlier"));
+    const struct {
+        QStringList paths;
+        QString savedTo;
+        QString failedAt;
+    } cases[] = {
+        {{first, second}, first, {}},
+        {{blocked, second}, second, {}},
+        {{blocked, folder}, {}, folder},
+    };
+    for (const auto& c : cases) {
+        const SavedFile saved = SaveToFirstWritable(c.paths, "log\r\n");
+        EXPECT_EQ(saved.path, c.savedTo) << c.paths.join(u' ').toStdString();
+        EXPECT_EQ(saved.problem.path, c.failedAt);
+        if (!c.savedTo.isEmpty()) {
+            EXPECT_EQ(test::ReadFile(c.savedTo), "log\r\n");
+        }
+    }
+    EXPECT_TRUE(QFileInfo(folder).isDir());
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include "ModalDriver.h"
 #include "app/ShellRules.h"
+#include "serial/StoredPort.h"
 #include "serial/TComm64.h"
 #include "shell/FormPlacement.h"
 #include "shell/LanguageTexts.h"

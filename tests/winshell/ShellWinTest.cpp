@@ -1,7 +1,7 @@
 // The Windows program's data-holding platform files under wine: the settings store in the
 // current user's registry (raw REG_BINARY and REG_SZ values, any other type refused), the
 // Windows-1250 conversion through the system's code page, and the port list from
-// HARDWARE\DEVICEMAP\SERIALCOMM.
+// HARDWARE\DEVICEMAP\SERIALCOMM, and the port kept by its full name.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +9,9 @@
 #include <vector>
 #include <windows.h>
 
+#include "serial/ComNames.h"
 #include "serial/PortList.h"
+#include "serial/StoredPort.h"
 #include "shell/SettingsStore.h"
 #include "shell/Text8Bit.h"
 
@@ -126,6 +128,37 @@ TEST_F(SettingsStoreWin, DoubledSeparatorBeforePosNamesTheSubkeyPos)
                   1);
     EXPECT_EQ(Query(L"Software\\Nurvo\\ZorvaTest\\pos", L"x").bytes, std::vector<BYTE>{1});
     EXPECT_EQ(PortAlias(QStringLiteral("COM1")), QString()) << "no aliases on Windows";
+}
+
+// COM names are the devices here: a port above COM8 is kept in full beside its one-byte number
+// and comes back while that number still agrees with it.
+TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
+{
+    const wchar_t* const key = L"Software\\Nurvo\\QEN";
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"cmn");
+    EXPECT_TRUE(ComNameIsItsDevice(QStringLiteral("COM12")));
+    EXPECT_FALSE(ComNameIsItsDevice(QStringLiteral("COM1x")));
+    const struct {
+        std::uint8_t cm;
+        const char* picked;
+        const char* atStart;
+    } cases[] = {{1, "COM12", "COM12"}, {9, "COM9", "COM9"}, {2, "COM2", "COM2"}};
+    for (const auto& c : cases) {
+        RegWriteBytes(kRegKey, QStringLiteral("cm"), &c.cm, 1);
+        WriteFullPortName(QString::fromLatin1(c.picked));
+        const Stored cmn = Query(key, L"cmn");
+        EXPECT_EQ(cmn.type, static_cast<DWORD>(REG_SZ)) << c.picked;
+        QString name;
+        ASSERT_TRUE(ReadStoredDeviceName(&name));
+        EXPECT_EQ(name, QString::fromLatin1(c.atStart));
+    }
+    // A port number changed since (by an older version, say) wins over the name.
+    const std::uint8_t three = 3;
+    RegWriteBytes(kRegKey, QStringLiteral("cm"), &three, 1);
+    QString name;
+    ASSERT_TRUE(ReadStoredDeviceName(&name));
+    EXPECT_EQ(name, QStringLiteral("COM3"));
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"cmn");
 }
 
 TEST(Text8BitWin, PolishLettersTakeOneByteEachAndTheRestBecomeQuestionMarks)

@@ -1,0 +1,67 @@
+#include "serial/StoredPort.h"
+
+#include "serial/ComNames.h"
+#include "shell/SettingsStore.h"
+
+namespace zorva {
+
+namespace {
+
+const QString kPortByteValue = QStringLiteral("cm");
+const QString kFullPortNameValue = QStringLiteral("cmn");
+
+} // namespace
+
+int PortNumberFromStored(std::uint8_t stored)
+{
+    return (stored == 0 || stored > 8) ? 1 : stored;
+}
+
+QString DeviceNameForPort(int number)
+{
+    return QStringLiteral("COM") + QString::number(number);
+}
+
+std::uint8_t PortByteFromDeviceName(const QString& deviceName)
+{
+    if (deviceName.size() < 4) {
+        return 1;
+    }
+    const QChar c = deviceName.at(3);
+    // Only the ASCII digits count: other scripts' digits are no port numbers.
+    if (c >= u'0' && c <= u'9') {
+        return static_cast<std::uint8_t>(c.unicode() - u'0');
+    }
+    return 0;
+}
+
+QString StartDeviceName(std::uint8_t cm, const QString& fullName)
+{
+    if (!fullName.isEmpty() && PortByteFromDeviceName(fullName) == cm) {
+        return fullName;
+    }
+    return DeviceNameForPort(PortNumberFromStored(cm));
+}
+
+bool ReadStoredDeviceName(QString* deviceName, QString* error)
+{
+    std::uint8_t cm = 0;
+    if (!RegReadBytes(kRegKey, kPortByteValue, &cm, 1, error)) {
+        return false;
+    }
+    QString fullName = RegReadString(kRegKey, kFullPortNameValue);
+    if (!ComNameIsItsDevice(fullName)) {
+        fullName.clear();
+    }
+    *deviceName = StartDeviceName(cm, fullName);
+    return true;
+}
+
+void WriteFullPortName(const QString& deviceName)
+{
+    if (ComNameIsItsDevice(deviceName)) {
+        RegWriteString(kRegKey, kFullPortNameValue, deviceName);
+    }
+}
+
+} // namespace zorva
