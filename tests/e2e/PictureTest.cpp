@@ -163,7 +163,10 @@ TEST_F(PictureTest, SilentModuleTimesOutThePacketUntilTheWatchdogStopsTheTransfe
             EXPECT_TRUE(line.contains(timeout)) << line.toStdString();
         }
     }
-    EXPECT_EQ(timeouts, picts.size() - 1);
+    // The first ignored request may itself be a repeat: the packet's request before the silence
+    // can time out too when a loaded machine lets a tick pass before its answer is taken in.
+    EXPECT_GE(timeouts, picts.size() - 1);
+    EXPECT_LE(timeouts, picts.size());
 
     // The link was lost: when the module answers again the program reads it anew and the
     // transfer stays stopped.
