@@ -1,21 +1,24 @@
 #include "AutomationHook.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include <cstdio>
+#include <mutex>
+#include <thread>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSocketNotifier>
-#include <QTest>
 
+#include "app/PortRSLink.h"
 #include "app/TForm1.h"
 #include "preview/TFormPict.h"
+#include "serial/TFormKonf.h"
 
 namespace zorva::test {
 
@@ -36,6 +39,19 @@ template <typename T> T* FindByName(const QString& name)
     return nullptr;
 }
 
+// What a key press of the character would carry: its key code where it has one, and the text.
+void TypeCharacter(QWidget* field, QChar c)
+{
+    const QKeySequence sequence(c == u' ' ? QStringLiteral("Space") : QString(c));
+    const int key = sequence.isEmpty() ? Qt::Key_unknown : sequence[0].key();
+    const Qt::KeyboardModifiers modifiers =
+        c.isUpper() ? Qt::ShiftModifier : Qt::KeyboardModifiers();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(c));
+    QCoreApplication::sendEvent(field, &press);
+    QCoreApplication::sendEvent(field, &release);
+}
+
 QString OneLine(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -46,76 +62,61 @@ QString OneLine(QString text)
 
 } // namespace
 
+// Commands are read on a thread of their own, blocked on standard input (both systems have
+// it; a pipe cannot be watched by the event loop on Windows), and handed to the hook's thread.
+// The hook goes before the thread does: it clears the target under the lock.
+struct AutomationHook::Channel {
+    std::mutex mutex;
+    AutomationHook* target = nullptr;
+};
+
 AutomationHook::AutomationHook()
 {
-    const QByteArray commands = qgetenv("ZORVA_TEST_COMMANDS");
     const QString replies = qEnvironmentVariable("ZORVA_TEST_REPLIES");
-    if (commands.isEmpty() || replies.isEmpty()) {
-        error_ = QStringLiteral("ZORVA_TEST_COMMANDS or ZORVA_TEST_REPLIES is not set");
-        return;
-    }
-    // Opened for reading and writing, so that the FIFO never reports an end of file while no
-    // driver holds it open, and the notifier fires only when a command arrives.
-    fd_ = ::open(commands.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = QStringLiteral("cannot open %1").arg(QString::fromLocal8Bit(commands));
+    if (replies.isEmpty()) {
+        error_ = QStringLiteral("ZORVA_TEST_REPLIES is not set");
         return;
     }
     replies_.setFileName(replies);
-    if (!replies_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+    if (!replies_.open(QIODevice::WriteOnly | QIODevice::Append)) {
         error_ = QStringLiteral("cannot write %1").arg(replies);
-        ::close(fd_);
-        fd_ = -1;
-        return;
     }
-    notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-    notifier_->setEnabled(false);
-    connect(notifier_, &QSocketNotifier::activated, this, &AutomationHook::OnReadable);
 }
 
 AutomationHook::~AutomationHook()
 {
-    delete notifier_;
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (channel_) {
+        std::lock_guard lock(channel_->mutex);
+        channel_->target = nullptr;
     }
 }
 
 void AutomationHook::Attach(const ProgramWindows& windows)
 {
     windows_ = windows;
-    if (notifier_ == nullptr) {
+    if (!Active() || channel_) {
         return;
     }
-    notifier_->setEnabled(true);
+    channel_ = std::make_shared<Channel>();
+    channel_->target = this;
+    std::thread([channel = channel_] {
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
+            const QString line = QString::fromUtf8(buffer).trimmed();
+            std::lock_guard lock(channel->mutex);
+            if (channel->target == nullptr) {
+                return;
+            }
+            // Each command runs from the event loop: a command that opens a modal dialog
+            // returns only when it closes, and the next command must still arrive.
+            if (!line.isEmpty()) {
+                AutomationHook* hook = channel->target;
+                QMetaObject::invokeMethod(
+                    hook, [hook, line] { hook->Execute(line); }, Qt::QueuedConnection);
+            }
+        }
+    }).detach();
     Answer(QStringLiteral("READY"));
-}
-
-void AutomationHook::OnReadable()
-{
-    char chunk[1024];
-    for (;;) {
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-        if (n > 0) {
-            pending_.append(chunk, n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        break;
-    }
-    // Each command runs from the event loop, not from inside the notifier: a command that
-    // opens a modal dialog must not hold the notifier, or the next command could not arrive.
-    qsizetype end = 0;
-    while ((end = pending_.indexOf('\n')) >= 0) {
-        const QString line = QString::fromUtf8(pending_.left(end)).trimmed();
-        pending_.remove(0, end + 1);
-        if (!line.isEmpty()) {
-            QMetaObject::invokeMethod(
-                this, [this, line] { Execute(line); }, Qt::QueuedConnection);
-        }
-    }
 }
 
 void AutomationHook::Execute(const QString& line)
@@ -140,7 +141,7 @@ QString AutomationHook::Run(const QString& command, const QString& arguments, bo
         if (!button->isVisible() || !button->isEnabled()) {
             return name + QStringLiteral(" is hidden or disabled");
         }
-        QTest::mouseClick(button, Qt::LeftButton);
+        button->click();
         *ok = true;
         return QString();
     };
@@ -189,7 +190,9 @@ QString AutomationHook::Run(const QString& command, const QString& arguments, bo
         }
         field->setFocus();
         field->selectAll();
-        QTest::keyClicks(field, arguments.section(u' ', 1));
+        for (const QChar c : arguments.section(u' ', 1)) {
+            TypeCharacter(field, c);
+        }
         *ok = true;
         return field->text();
     }
@@ -225,6 +228,20 @@ QString AutomationHook::Run(const QString& command, const QString& arguments, bo
         dialog->reject();
         *ok = true;
         return QString();
+    }
+    if (command == QLatin1String("port")) {
+        auto* dialog = qobject_cast<TFormKonf*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return QStringLiteral("no port settings dialog");
+        }
+        const int index = dialog->CCB1->findData(arguments);
+        if (index < 0) {
+            return QStringLiteral("no port ") + arguments + QStringLiteral(" in the list");
+        }
+        dialog->CCB1->setCurrentIndex(index);
+        emit dialog->CCB1->activated(index);
+        *ok = true;
+        return windows_.form1->Port().DeviceName();
     }
     if (command == QLatin1String("quit")) {
         // After the answer: closing ends the event loop.

@@ -1,6 +1,7 @@
 // The automation hook of the test build zorva-config-test: it reads commands, one a line, from
-// the FIFO named by ZORVA_TEST_COMMANDS and appends one answer line per command to the file
-// named by ZORVA_TEST_REPLIES. The shipped zorva-config has no such hook.
+// its standard input and appends one answer line per command to the file named by
+// ZORVA_TEST_REPLIES. The shipped zorva-config has no such hook. It needs Qt Core and Widgets
+// only, so that the same hook builds for Linux and for Windows.
 //
 // A command line is "<id> <command> [arguments]"; its answer is "<id> OK [text]" or
 // "<id> ERR <reason>". Once the windows exist the hook writes "READY". Commands:
@@ -14,8 +15,12 @@
 //   box [Ok|Yes|No]         answers the open message box (its default button when none is
 //                           named); OK carries the box's text, line breaks as "\n"
 //   dialog                  closes the open modal dialog as its Cancel button does
+//   port NAME               picks NAME in the open port settings dialog's list, as a click on
+//                           the entry does; OK carries the port's device name afterwards
 //   quit                    closes the main window as its close box does
 #pragma once
+
+#include <memory>
 
 #include <QFile>
 #include <QObject>
@@ -23,34 +28,31 @@
 
 #include "app/Program.h"
 
-class QSocketNotifier;
-
 namespace zorva::test {
 
 class AutomationHook : public QObject {
 public:
-    // Reads the two environment variables; the hook stays inactive when either is missing or
-    // the FIFO cannot be opened (see Error).
+    // Reads ZORVA_TEST_REPLIES; the hook stays inactive when it is missing or the file cannot
+    // be written (see Error).
     AutomationHook();
     ~AutomationHook() override;
 
-    bool Active() const { return notifier_ != nullptr; }
+    bool Active() const { return replies_.isOpen(); }
     QString Error() const { return error_; }
     // Starts taking commands; the windows stay valid until the event loop ends.
     void Attach(const ProgramWindows& windows);
 
 private:
-    void OnReadable();
+    struct Channel;
+
     void Execute(const QString& line);
     QString Run(const QString& command, const QString& arguments, bool* ok);
     void Answer(const QString& line);
 
     ProgramWindows windows_;
-    int fd_ = -1;
-    QSocketNotifier* notifier_ = nullptr;
-    QByteArray pending_;
     QFile replies_;
     QString error_;
+    std::shared_ptr<Channel> channel_;
 };
 
 } // namespace zorva::test

@@ -53,7 +53,9 @@ TEST_F(ConversationTest, PollsEverySecondFromTheStartAndReadsTheModuleOnceItAnsw
     EXPECT_FALSE(log.first().startsWith(u' '));
 
     EXPECT_TRUE(rig_.TerminateProgram());
-    EXPECT_EQ(rig_.Stored(QStringLiteral("ports/COM1")).toString(), rig_.LinkPath());
+    if (!rig_.Windows()) { // Windows has no port aliases: COM1 is the device
+        EXPECT_EQ(rig_.Stored(QStringLiteral("ports/COM1")).toString(), rig_.LinkPath());
+    }
     EXPECT_EQ(rig_.Stored(QStringLiteral("cm")).toByteArray(), OneByte(1));
     EXPECT_FALSE(rig_.RepliesFileExists()) << "the shipped program answered the test hook";
 }

@@ -1,8 +1,6 @@
 #include "ProgramRig.h"
 
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -61,12 +59,15 @@ QString TestProgramPath()
     return path.isEmpty() ? QStringLiteral(ZORVA_E2E_TEST_PROGRAM) : path;
 }
 
-ProgramRig::ProgramRig()
+ProgramRig::ProgramRig() : wine_(WineHost::FromEnvironment())
 {
     for (const char* name : {"home", "config", "tmp", "program", "log", "sim", "files"}) {
         QDir(root_.path()).mkpath(QLatin1String(name));
     }
     trace_.setPath(root_.filePath(QStringLiteral("sim/trace.txt")));
+    if (wine_) {
+        QDir().mkpath(QFileInfo(LogPath()).path());
+    }
 }
 
 ProgramRig::~ProgramRig()
@@ -85,6 +86,8 @@ ProgramRig::~ProgramRig()
     if (getenv("ZORVA_E2E_KEEP") != nullptr) {
         root_.setAutoRemove(false);
         qInfo("kept %s", qPrintable(root_.path()));
+    } else if (wine_) {
+        QDir(QFileInfo(LogPath()).path()).removeRecursively();
     }
 }
 
@@ -128,6 +131,10 @@ bool ProgramRig::StartSimulator(const QStringList& arguments)
                  QString::fromUtf8(ReadFile(root_.filePath(QStringLiteral("sim/stderr"))));
         return false;
     }
+    if (wine_ && !wine_->MapComOne(LinkPath())) {
+        error_ = QStringLiteral("cannot map COM1 to the simulator's line");
+        return false;
+    }
     return true;
 }
 
@@ -151,6 +158,12 @@ QString ProgramRig::SettingsPath() const
 
 void ProgramRig::SeedSettings(const QMap<QString, QVariant>& values)
 {
+    if (wine_) {
+        if (!wine_->SeedSettings(values)) {
+            error_ = QStringLiteral("wine reg import failed");
+        }
+        return;
+    }
     QSettings settings(SettingsPath(), QSettings::IniFormat);
     settings.setValue(QStringLiteral("ports/COM1"), LinkPath());
     for (auto it = values.begin(); it != values.end(); ++it) {
@@ -161,11 +174,18 @@ void ProgramRig::SeedSettings(const QMap<QString, QVariant>& values)
 
 QVariant ProgramRig::Stored(const QString& key) const
 {
+    if (wine_) {
+        return wine_->Stored(key);
+    }
     return QSettings(SettingsPath(), QSettings::IniFormat).value(key);
 }
 
 QString ProgramRig::LogPath() const
 {
+    if (wine_) {
+        return wine_->DriveC(QStringLiteral("zorva-e2e/") + QFileInfo(root_.path()).fileName() +
+                             QStringLiteral("/zorva.log"));
+    }
     return root_.filePath(QStringLiteral("log/zorva.log"));
 }
 
@@ -181,7 +201,13 @@ QStringList ProgramRig::LogLines() const
 
 QString ProgramRig::PictureFolder() const
 {
-    return root_.filePath(QStringLiteral("tmp"));
+    return wine_ ? wine_->TemporaryFolder() : root_.filePath(QStringLiteral("tmp"));
+}
+
+QString ProgramRig::ProgramName() const
+{
+    return QLatin1String(build_ == Build::Test ? "zorva-config-test" : "zorva-config") +
+           QLatin1String(wine_ ? ".exe" : "");
 }
 
 bool ProgramRig::CopyProgram(const QString& source, const QString& target)
@@ -196,55 +222,70 @@ bool ProgramRig::CopyProgram(const QString& source, const QString& target)
 
 bool ProgramRig::StartProgram(Build build, const QStringList& arguments, bool hookEnvironment)
 {
+    build_ = build;
     const bool test = build == Build::Test;
-    const QString name =
-        test ? QStringLiteral("zorva-config-test") : QStringLiteral("zorva-config");
-    const QString source = test ? TestProgramPath() : BinaryDir() + u'/' + name;
-    const QString folder = root_.filePath(QStringLiteral("program"));
-    const QString program = folder + u'/' + name;
-    if (!QFileInfo::exists(program) && !CopyProgram(source, program)) {
-        error_ = QStringLiteral("cannot copy ") + source;
-        return false;
-    }
-    for (const char* language : {"zr_pl.ini", "zr_en.ini"}) {
-        const QString target = folder + u'/' + QLatin1String(language);
-        if (!QFileInfo::exists(target) &&
-            !QFile::copy(BinaryDir() + u'/' + QLatin1String(language), target)) {
-            error_ = QStringLiteral("cannot copy the language file ") + QLatin1String(language);
+    const QString folder =
+        wine_ ? wine_->ProgramFolder() : root_.filePath(QStringLiteral("program"));
+    const QString program = folder + u'/' + ProgramName();
+    if (!wine_) {
+        const QString source = test ? TestProgramPath() : BinaryDir() + u'/' + ProgramName();
+        if (!QFileInfo::exists(program) && !CopyProgram(source, program)) {
+            error_ = QStringLiteral("cannot copy ") + source;
             return false;
         }
+        for (const char* language : {"zr_pl.ini", "zr_en.ini"}) {
+            const QString target = folder + u'/' + QLatin1String(language);
+            if (!QFileInfo::exists(target) &&
+                !QFile::copy(BinaryDir() + u'/' + QLatin1String(language), target)) {
+                error_ = QStringLiteral("cannot copy the language file ") + QLatin1String(language);
+                return false;
+            }
+        }
+    } else {
+        // Pictures of an earlier run would be taken for this one's.
+        const QDir temporary(PictureFolder());
+        for (const QString& name : temporary.entryList({QStringLiteral("zr_p*")}, QDir::Files)) {
+            QFile::remove(temporary.filePath(name));
+        }
     }
-    QFile ini(program + QStringLiteral(".ini"));
+    QFile ini(QFileInfo(program).path() + u'/' + QFileInfo(program).completeBaseName() +
+              QStringLiteral(".ini"));
     if (!ini.open(QIODevice::WriteOnly)) {
         error_ = QStringLiteral("cannot write the program ini file");
         return false;
     }
-    ini.write("[LOGFILE]\r\nfilename=" + QFile::encodeName(LogPath()) + "\r\n");
+    const QString logName = wine_ ? wine_->WindowsPath(LogPath()) : LogPath();
+    ini.write("[LOGFILE]\r\nfilename=" + QFile::encodeName(logName) + "\r\n");
     ini.close();
 
+    // Under wine the prefix holds the user's folders, and the wineserver is found through
+    // TMPDIR: those stay as they are.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), root_.filePath(QStringLiteral("home")));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root_.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("TMPDIR"), PictureFolder());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.remove(QStringLiteral("ZORVA_TEST_COMMANDS"));
+    if (wine_) {
+        environment = wine_->Environment(environment);
+    } else {
+        environment.insert(QStringLiteral("HOME"), root_.filePath(QStringLiteral("home")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           root_.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("TMPDIR"), root_.filePath(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
     environment.remove(QStringLiteral("ZORVA_TEST_REPLIES"));
     if (test || hookEnvironment) {
-        const QString fifo = root_.filePath(QStringLiteral("hook.fifo"));
-        if (!QFileInfo::exists(fifo) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0) {
-            error_ = QStringLiteral("cannot make the FIFO");
-            return false;
-        }
-        environment.insert(QStringLiteral("ZORVA_TEST_COMMANDS"), fifo);
+        const QString replies = root_.filePath(QStringLiteral("hook.replies"));
         environment.insert(QStringLiteral("ZORVA_TEST_REPLIES"),
-                           root_.filePath(QStringLiteral("hook.replies")));
+                           wine_ ? wine_->WindowsPath(replies) : replies);
     }
-    program_.setProcessEnvironment(environment);
     program_.setWorkingDirectory(root_.filePath(QStringLiteral("home")));
     program_.setProcessChannelMode(QProcess::MergedChannels);
     program_.setStandardOutputFile(root_.filePath(QStringLiteral("program.out")),
                                    QIODevice::Append);
-    program_.start(program, arguments);
+    program_.setProcessEnvironment(environment);
+    if (wine_) {
+        program_.start(wine_->Loader(), wine_->Arguments(ProgramName(), arguments));
+    } else {
+        program_.start(program, arguments);
+    }
     if (!program_.waitForStarted(10000)) {
         error_ = QStringLiteral("the program did not start: ") + program_.errorString();
         return false;
@@ -310,17 +351,9 @@ HookReply ProgramRig::Hook(const QString& command, int timeoutMs)
 {
     const int id = ++hookSequence_;
     const QByteArray line = QByteArray::number(id) + ' ' + command.toUtf8() + '\n';
-    // Read and write: the open never waits for a reader, and the program holds the FIFO open.
-    const int fd =
-        ::open(QFile::encodeName(root_.filePath(QStringLiteral("hook.fifo"))).constData(),
-               O_RDWR | O_CLOEXEC);
-    if (fd < 0 || ::write(fd, line.constData(), static_cast<size_t>(line.size())) != line.size()) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    if (program_.write(line) != line.size() || !program_.waitForBytesWritten(5000)) {
         return {};
     }
-    ::close(fd);
     WaitFor(
         [&] {
             ReadReplies();
@@ -347,7 +380,11 @@ HookReply ProgramRig::HookUntilOk(const QString& command, int timeoutMs)
 bool ProgramRig::TerminateProgram(int timeoutMs)
 {
     if (ProgramRunning()) {
-        ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+        if (wine_) {
+            wine_->Close(ProgramName());
+        } else {
+            ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+        }
     }
     return WaitProgramFinished(timeoutMs);
 }

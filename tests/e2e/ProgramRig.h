@@ -1,7 +1,10 @@
 // One whole-program run: the simulator zorva-sim and the program (zorva-config, or its test
-// build zorva-config-test with the automation hook) as separate processes in a private folder
-// with its own HOME, XDG_CONFIG_HOME and TMPDIR. The program runs from a copy in that folder,
-// beside its own ini file (which names the log file) and the two language files.
+// build zorva-config-test with the automation hook) as separate processes in a private folder.
+// The program is the Linux build, run from a copy in that folder with its own HOME,
+// XDG_CONFIG_HOME and TMPDIR beside its own ini file (which names the log file) and the two
+// language files; or, when the environment names a wine host (WineHost.h), the Windows build
+// under wine, observed where a Windows user's files are: the registry, the prefix's %TEMP% and a
+// log file on its C: drive.
 #pragma once
 
 #include <functional>
@@ -14,6 +17,7 @@
 #include <QVariant>
 
 #include "TraceFile.h"
+#include "WineHost.h"
 
 namespace zorva::e2e {
 
@@ -52,15 +56,18 @@ public:
     TraceFile& Trace() { return trace_; }
     QString LinkPath() const;
 
-    // Writes the program's settings file: COM1 mapped to the simulator's link, then `values`
-    // (one-byte values as QByteArray).
+    // Whether the program is the Windows build under wine.
+    bool Windows() const { return wine_.has_value(); }
+
+    // Writes the program's settings (the settings file, or the registry under wine): on Linux
+    // COM1 aliased to the simulator's link, then `values` (one-byte values as QByteArray).
+    // Under wine COM1 is mapped to the link by StartSimulator.
     void SeedSettings(const QMap<QString, QVariant>& values = {});
-    QString SettingsPath() const;
     QVariant Stored(const QString& key) const;
 
     // Starts the program. With the hook environment set, the test build reads its commands from
-    // the FIFO and answers in the replies file; the variables are set for `Shipped` too when
-    // `hookEnvironment` is true (the shipped program must ignore them).
+    // its standard input and answers in the replies file; the variable is set for `Shipped` too
+    // when `hookEnvironment` is true (the shipped program must ignore it).
     bool StartProgram(Build build, const QStringList& arguments = {}, bool hookEnvironment = false);
     qint64 ProgramPid() const;
     bool ProgramRunning() const;
@@ -71,7 +78,8 @@ public:
     // Repeats the command every 100 ms until it answers OK or the time is up.
     HookReply HookUntilOk(const QString& command, int timeoutMs);
     bool RepliesFileExists() const;
-    // SIGTERM, then waits; true when the program ended normally with exit code 0.
+    // Asks the program to end (SIGTERM; under wine, its window is closed as Windows does), then
+    // waits; true when the program ended normally with exit code 0.
     bool TerminateProgram(int timeoutMs = 15000);
     // Waits for the program to end by itself (after "quit").
     bool WaitProgramFinished(int timeoutMs = 15000);
@@ -79,7 +87,7 @@ public:
     // The log file, line by line, decoded from Windows-1250.
     QString LogPath() const;
     QStringList LogLines() const;
-    // TMPDIR of the program: where it saves pictures.
+    // The program's temporary folder (TMPDIR, or %TEMP% under wine): where it saves pictures.
     QString PictureFolder() const;
     // A folder of this run for the test's own files.
     QString Folder(const QString& name) const;
@@ -90,12 +98,16 @@ public:
 
 private:
     bool CopyProgram(const QString& source, const QString& target);
+    QString SettingsPath() const;
+    QString ProgramName() const;
 
+    std::optional<WineHost> wine_;
     QTemporaryDir root_;
     QString error_;
     QProcess simulator_;
     QProcess program_;
     TraceFile trace_;
+    Build build_ = Build::Shipped;
     int hookSequence_ = 0;
     qint64 repliesOffset_ = 0;
     QMap<int, HookReply> replies_;
