@@ -166,11 +166,16 @@ TEST_F(ConversationTest, FirmwareNewerThanSupportedStopsThePollingUntilThePortIs
     EXPECT_TRUE(Trace().Frames("RX", kRdDhcp, answered).size() <= 1);
     EXPECT_FALSE(rig_.Hook(QStringLiteral("box")).ok) << "a second refusal without a status";
 
-    // The port settings dialog releases the sequencer: polling resumes and the next status
-    // reply is refused again. The click answers only once its modal dialog has closed.
+    // The port settings dialog releases the sequencer: polling resumes on the port picked there
+    // (on Windows one above COM8) and the next status reply is refused again. The click answers
+    // only once its modal dialog has closed.
     const double released = MonotonicSeconds();
     rig_.Hook(QStringLiteral("click ToolButton4"), 300);
-    ASSERT_TRUE(rig_.HookUntilOk(QStringLiteral("dialog"), kStepsMs).ok);
+    const HookReply picked =
+        rig_.HookUntilOk(QStringLiteral("port ") + rig_.SecondPortName(), kStepsMs);
+    ASSERT_TRUE(picked.ok) << picked.text.toStdString();
+    EXPECT_EQ(picked.text.toStdString(), rig_.SecondPortName().toStdString());
+    ASSERT_TRUE(rig_.Hook(QStringLiteral("dialog")).ok);
     ASSERT_GT(WaitFrame("RX", kStan, released), 0);
     const HookReply again = rig_.HookUntilOk(QStringLiteral("box"), kStepsMs);
     ASSERT_TRUE(again.ok);
@@ -178,6 +183,11 @@ TEST_F(ConversationTest, FirmwareNewerThanSupportedStopsThePollingUntilThePortIs
 
     ASSERT_TRUE(rig_.Hook(QStringLiteral("quit")).ok);
     EXPECT_TRUE(rig_.WaitProgramFinished());
+    // The port picked comes back at the next start: its number, and on Windows its full name.
+    EXPECT_EQ(rig_.Stored(QStringLiteral("cm")).toByteArray(), OneByte(1));
+    if (rig_.Windows()) {
+        EXPECT_EQ(rig_.Stored(QStringLiteral("cmn")).toString(), rig_.SecondPortName());
+    }
 }
 
 } // namespace

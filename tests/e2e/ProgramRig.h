@@ -58,6 +58,12 @@ public:
 
     // Whether the program is the Windows build under wine.
     bool Windows() const { return wine_.has_value(); }
+    // The port to pick in the port settings dialog to reach the simulator: under wine COM12
+    // (mapped beside COM1 to the same line, a number above COM8 as USB adapters get), else COM1.
+    QString SecondPortName() const
+    {
+        return wine_ ? QStringLiteral("COM12") : QStringLiteral("COM1");
+    }
 
     // Writes the program's settings (the settings file, or the registry under wine): on Linux
     // COM1 aliased to the simulator's link, then `values` (one-byte values as QByteArray).

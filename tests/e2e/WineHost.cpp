@@ -66,11 +66,11 @@ QString WineHost::TemporaryFolder() const
 {
     static QString folder;
     if (folder.isEmpty()) {
-        const QString windows = QString::fromLocal8Bit(
-                                    Run({QStringLiteral("cmd"), QStringLiteral("/c"),
-                                         QStringLiteral("echo %TEMP%")})
-                                        .value_or(QByteArray()))
-                                    .trimmed();
+        const QString windows =
+            QString::fromLocal8Bit(
+                Run({QStringLiteral("cmd"), QStringLiteral("/c"), QStringLiteral("echo %TEMP%")})
+                    .value_or(QByteArray()))
+                .trimmed();
         if (!windows.startsWith(QStringLiteral("C:\\"), Qt::CaseInsensitive)) {
             return {};
         }
@@ -143,8 +143,8 @@ QVariant WineHost::Stored(const QString& name) const
     }
     // "    cm    REG_BINARY    01"
     for (const QByteArray& line : out->split('\n')) {
-        const QStringList fields = QString::fromUtf8(line).trimmed().split(
-            QStringLiteral("    "), Qt::SkipEmptyParts);
+        const QStringList fields =
+            QString::fromUtf8(line).trimmed().split(QStringLiteral("    "), Qt::SkipEmptyParts);
         if (fields.size() >= 2 && fields.at(0).compare(ValueOf(name), Qt::CaseInsensitive) == 0) {
             const QString data = fields.value(2).trimmed();
             if (fields.at(1) == QLatin1String("REG_BINARY")) {

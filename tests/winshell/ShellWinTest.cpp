@@ -134,8 +134,16 @@ TEST_F(SettingsStoreWin, DoubledSeparatorBeforePosNamesTheSubkeyPos)
 // and comes back while that number still agrees with it.
 TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
 {
+    // The program's own key: the test leaves neither value behind for the program run after it.
     const wchar_t* const key = L"Software\\Nurvo\\QEN";
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"cmn");
+    struct Cleanup {
+        const wchar_t* key;
+        ~Cleanup()
+        {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"cm");
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"cmn");
+        }
+    } cleanup{key};
     EXPECT_TRUE(ComNameIsItsDevice(QStringLiteral("COM12")));
     EXPECT_FALSE(ComNameIsItsDevice(QStringLiteral("COM1x")));
     const struct {
@@ -158,7 +166,6 @@ TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
     QString name;
     ASSERT_TRUE(ReadStoredDeviceName(&name));
     EXPECT_EQ(name, QStringLiteral("COM3"));
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"cmn");
 }
 
 TEST(Text8BitWin, PolishLettersTakeOneByteEachAndTheRestBecomeQuestionMarks)
