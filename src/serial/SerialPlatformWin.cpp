@@ -57,7 +57,9 @@ bool DeviceGone(DWORD error)
 // A manual-reset signal, closed with its owner.
 class Signal {
 public:
-    explicit Signal(bool set) : handle_(::CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr))
+    explicit Signal(bool set)
+        : handle_(::CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr)),
+          error_(handle_ ? 0 : ::GetLastError())
     {
     }
     ~Signal()
@@ -70,9 +72,12 @@ public:
     Signal& operator=(const Signal&) = delete;
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
+    // Why it could not be created; 0 when it was.
+    DWORD error() const { return error_; }
 
 private:
     HANDLE handle_;
+    DWORD error_;
 };
 
 // Shared by a port and its waiter: a transfer that finds the device gone wakes the waiter.
@@ -112,7 +117,8 @@ public:
         }
     }
 
-    bool Ok() const { return closing_ && record_->completed; }
+    // 0, or the system's error number for a signal that could not be created.
+    DWORD Error() const { return closing_ ? record_->completed.error() : closing_.error(); }
 
     void Release() override { ::SetEvent(closing_.get()); }
 
@@ -284,14 +290,21 @@ public:
         return bits >= 4 && bits <= 8 && Modify([&](DCB& dcb) { dcb.ByteSize = bits; });
     }
 
-    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask) override
+    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask, int* error) override
     {
         const DWORD mask = eventMask & kEventsWanted;
-        if (!::SetCommMask(device_, mask)) {
-            return nullptr;
+        DWORD failure = ::SetCommMask(device_, mask) ? 0 : ::GetLastError();
+        auto waiter = failure ? nullptr : std::make_unique<WinEventWaiter>(device_, mask, state_);
+        if (waiter) {
+            failure = waiter->Error();
         }
-        auto waiter = std::make_unique<WinEventWaiter>(device_, mask, state_);
-        return waiter->Ok() ? std::move(waiter) : nullptr;
+        if (failure == 0) {
+            return waiter;
+        }
+        if (error) {
+            *error = static_cast<int>(failure);
+        }
+        return nullptr;
     }
 
     CommStatus ClearError() override
