@@ -247,6 +247,30 @@ private:
     OVERLAPPED overlapped_{};
 };
 
+// The line carries every byte as it is, whatever mode another program left it in (the driver
+// keeps the control block between opens): no flow control, no byte replaced or dropped, no
+// transfer stopped by a line error. Handshake and toggle would take DTR and RTS away from
+// EscapeCommFunction. XonLim, XoffLim and fTXContinueOnXoff only act with fInX; they stay as the
+// driver has them, since limits it did not choose can make it refuse the block.
+void MakeRaw(DCB& dcb)
+{
+    dcb.fBinary = TRUE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) {
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    }
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE) {
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    }
+}
+
 class WinSerialPort final : public SerialPort {
 public:
     explicit WinSerialPort(HANDLE device) : device_(device), state_(std::make_shared<PortState>())
@@ -416,6 +440,9 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
         if (!::GetCommState(device, &dcb)) {
             failure = std::max<DWORD>(::GetLastError(), ERROR_INVALID_FUNCTION);
             ::CloseHandle(device);
+        } else {
+            MakeRaw(dcb);
+            ::SetCommState(device, &dcb); // a refusal leaves the line as the driver has it
         }
     }
     if (error) {
