@@ -434,11 +434,16 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
                       FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OVERLAPPED, nullptr);
     DWORD failure = device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
     if (device != INVALID_HANDLE_VALUE) {
-        // Whatever has no device control block is no serial device.
+        // Whatever has no device control block is no serial device; a handle without even a
+        // file type has nothing behind it (wine's COM port mapped to a missing device).
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!::GetCommState(device, &dcb)) {
             failure = std::max<DWORD>(::GetLastError(), ERROR_INVALID_FUNCTION);
+            ::SetLastError(NO_ERROR);
+            if (::GetFileType(device) == FILE_TYPE_UNKNOWN && ::GetLastError() != NO_ERROR) {
+                failure = ERROR_DEV_NOT_EXIST;
+            }
             ::CloseHandle(device);
         } else {
             MakeRaw(dcb);
@@ -460,6 +465,7 @@ OpenFailure DescribeOpenFailure(const std::string&, int error)
     switch (static_cast<DWORD>(error)) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
         failure.kind = OpenFailureKind::kMissing;
         break;
     // A COM port that another program holds is refused with "access denied".

@@ -2,6 +2,7 @@
 // COM ports to pseudo-terminals whose far ends it holds:
 //   COM1 and COM10: one line; COM2: its far end, a second port (bytes cross both ways).
 //   COM3: a line whose far end goes away when it receives a byte, and comes back soon after.
+//   COM4: mapped to a device that does not exist.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,6 +26,7 @@ using namespace std::chrono_literals;
 constexpr const char* kLine = "COM1";
 constexpr const char* kFarEnd = "COM2";
 constexpr const char* kVanishingLine = "COM3";
+constexpr const char* kMissingDevice = "COM4";
 // The same device as COM1 under a number that only the prefixed name reaches.
 constexpr const char* kHighNumberedLine = "COM10";
 
@@ -187,7 +189,7 @@ TEST(SerialPlatformWinNames, ComNamesAreUsedAsTheyAre)
 }
 
 // The component opens the bare name first and the prefixed one only if that fails; numbers
-// above 9 exist only under the prefix.
+// above 9 exist only under the prefix. Wine opens a port mapped to a missing device: not present.
 TEST_F(WinePorts, OpensByTheBareOrThePrefixedName)
 {
     struct Case {
@@ -201,6 +203,7 @@ TEST_F(WinePorts, OpensByTheBareOrThePrefixedName)
         {kHighNumberedLine, false, ERROR_FILE_NOT_FOUND},
         {DevicePrefix() + kHighNumberedLine, true, 0},
         {DevicePrefix() + "COM77", false, ERROR_FILE_NOT_FOUND},
+        {kMissingDevice, false, ERROR_DEV_NOT_EXIST},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
