@@ -1,14 +1,17 @@
 // Windows serial devices through the communications API. Every transfer and the event wait are
 // overlapped, so that a bounded wait can give up on them, and a transfer is always ended
-// (completed or cancelled) before its buffer and its request are released. A device that has
-// gone (a USB adapter pulled out) fails the pending wait; that is reported as a hang-up so that
-// the component closes instead of arming a wait that fails again at once.
+// (completed or cancelled) before its buffer and its request are released; one that does not end
+// even when cancelled keeps them for good. A device that has gone (a USB adapter pulled out)
+// fails the pending wait; that is reported as a hang-up so that the component closes instead of
+// arming a wait that fails again at once.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 #include "serial/SerialPlatform.h"
@@ -204,19 +207,28 @@ private:
     bool armed_ = false;
 };
 
-// One overlapped transfer: the request and its signal live until the transfer has ended.
+// One overlapped transfer with a request, a signal and a buffer of its own: the caller's bytes
+// are copied in before a write and out after a read, so that a transfer that does not end can
+// be abandoned together with everything the driver may still touch.
 class Transfer {
 public:
-    Transfer() { overlapped_.hEvent = completed_.get(); }
+    explicit Transfer(int count) : buffer_(static_cast<std::size_t>(count))
+    {
+        overlapped_.hEvent = completed_.get();
+    }
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
+
+    std::uint8_t* data() { return buffer_.data(); }
+    // The transfer did not end after it was cancelled: the driver may still use this object.
+    bool Abandoned() const { return abandoned_; }
 
     // Result: the bytes transferred, or -1. `start` begins the transfer with the request.
     template <typename Start> int Run(HANDLE device, int totalTimeoutMs, Start start, DWORD& error)
     {
         error = 0;
         if (!completed_) {
-            error = ::GetLastError();
+            error = completed_.error();
             return -1;
         }
         if (!start(&overlapped_)) {
@@ -227,10 +239,11 @@ public:
             error = 0;
             const DWORD bound = totalTimeoutMs < 0 ? INFINITE : static_cast<DWORD>(totalTimeoutMs);
             if (::WaitForSingleObject(completed_.get(), bound) != WAIT_OBJECT_0) {
-                // Still running: cancel it and wait until it has let go of the buffer.
+                // Still running: cancel it and wait, within a bound, until it has let go.
                 ::CancelIoEx(device, &overlapped_);
-                DWORD ignored = 0;
-                ::GetOverlappedResult(device, &overlapped_, &ignored, TRUE);
+                if (::WaitForSingleObject(completed_.get(), kCancelledEndMs) != WAIT_OBJECT_0) {
+                    abandoned_ = true;
+                }
                 return -1;
             }
         }
@@ -243,8 +256,12 @@ public:
     }
 
 private:
+    static constexpr DWORD kCancelledEndMs = 1000;
+
+    std::vector<std::uint8_t> buffer_;
     Signal completed_{true};
     OVERLAPPED overlapped_{};
+    bool abandoned_ = false;
 };
 
 // The line carries every byte as it is, whatever mode another program left it in (the driver
@@ -366,9 +383,16 @@ public:
         if (count <= 0) {
             return 0;
         }
-        return Run(totalTimeoutMs, [&](OVERLAPPED* o) {
-            return ::ReadFile(device_, buffer, static_cast<DWORD>(count), nullptr, o);
+        auto transfer = std::make_unique<Transfer>(count);
+        const int done = Run(*transfer, totalTimeoutMs, [&](OVERLAPPED* o) {
+            return ::ReadFile(device_, transfer->data(), static_cast<DWORD>(count), nullptr, o);
         });
+        if (transfer->Abandoned()) {
+            [[maybe_unused]] Transfer* kept = transfer.release();
+        } else if (done > 0) {
+            std::memcpy(buffer, transfer->data(), static_cast<std::size_t>(done));
+        }
+        return done;
     }
 
     int Write(const std::uint8_t* buffer, int count, int totalTimeoutMs) override
@@ -376,18 +400,25 @@ public:
         if (count <= 0) {
             return 0;
         }
-        return Run(totalTimeoutMs, [&](OVERLAPPED* o) {
-            return ::WriteFile(device_, buffer, static_cast<DWORD>(count), nullptr, o);
+        auto transfer = std::make_unique<Transfer>(count);
+        std::memcpy(transfer->data(), buffer, static_cast<std::size_t>(count));
+        const int done = Run(*transfer, totalTimeoutMs, [&](OVERLAPPED* o) {
+            return ::WriteFile(device_, transfer->data(), static_cast<DWORD>(count), nullptr, o);
         });
+        if (transfer->Abandoned()) {
+            [[maybe_unused]] Transfer* kept = transfer.release();
+        }
+        return done;
     }
 
 private:
-    template <typename Start> int Run(int totalTimeoutMs, Start start)
+    // A transfer that fails because the device has gone, or that does not end even when
+    // cancelled, leaves a device that will not serve again: the waiter reports a hang-up.
+    template <typename Start> int Run(Transfer& transfer, int totalTimeoutMs, Start start)
     {
-        Transfer transfer;
         DWORD error = 0;
         const int result = transfer.Run(device_, totalTimeoutMs, start, error);
-        if (result < 0 && DeviceGone(error)) {
+        if (result < 0 && (DeviceGone(error) || transfer.Abandoned())) {
             ::SetEvent(state_->gone.get());
         }
         return result;
