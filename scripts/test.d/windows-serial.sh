@@ -3,6 +3,7 @@
 # pseudo-terminals. Called by scripts/test with ROOT (the repository) and JOBS set.
 #   COM1, COM10 -> one line whose far end is COM2 (socat joins the two pseudo-terminals)
 #   COM3        -> a line whose far end goes away on the first byte it gets, then comes back
+#   COM4        -> a device that does not exist
 set -euo pipefail
 root=${ROOT:-$(cd "$(dirname "$0")/../.." && pwd)}
 jobs=${JOBS:-2}
@@ -63,6 +64,7 @@ wine_env_preload "$build/ptymodem"
 map_com 1 "$lines/com1"
 map_com 2 "$lines/com2"
 map_com 3 "$lines/com3"
+map_com 4 "$lines/missing"
 map_com 10 "$lines/com1"
 
 echo "-- serial_platform_win_tests (wine)"

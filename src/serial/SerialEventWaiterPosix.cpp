@@ -239,10 +239,13 @@ private:
 } // namespace
 
 std::unique_ptr<EventWaiter> CreateEventWaiter(int device, std::uint32_t mask,
-                                               std::shared_ptr<OutputState> output)
+                                               std::shared_ptr<OutputState> output, int* error)
 {
     auto waiter = std::make_unique<PosixEventWaiter>(device, mask, std::move(output));
     if (!waiter->Init()) {
+        if (error) {
+            *error = errno;
+        }
         return nullptr;
     }
     waiter->StartLineSampling();

@@ -105,8 +105,9 @@ public:
     virtual bool SetByteSize(std::uint8_t bits) = 0; // 4 to 8
 
     // A waiter reporting exactly the kEv... bits in eventMask; nullptr when the platform
-    // cannot wait on this device.
-    virtual std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask) = 0;
+    // cannot wait on this device, and *error (when given) then holds the system's error number.
+    virtual std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask,
+                                                           int* error = nullptr) = 0;
 
     // Returns and clears the line errors; returns the queue counts.
     virtual CommStatus ClearError() = 0;

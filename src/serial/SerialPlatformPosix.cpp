@@ -134,9 +134,9 @@ public:
         });
     }
 
-    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask) override
+    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask, int* error) override
     {
-        return posix::CreateEventWaiter(fd_, eventMask, output_);
+        return posix::CreateEventWaiter(fd_, eventMask, output_, error);
     }
 
     CommStatus ClearError() override

@@ -1,14 +1,17 @@
 // Windows serial devices through the communications API. Every transfer and the event wait are
 // overlapped, so that a bounded wait can give up on them, and a transfer is always ended
-// (completed or cancelled) before its buffer and its request are released. A device that has
-// gone (a USB adapter pulled out) fails the pending wait; that is reported as a hang-up so that
-// the component closes instead of arming a wait that fails again at once.
+// (completed or cancelled) before its buffer and its request are released; one that does not end
+// even when cancelled keeps them for good. A device that has gone (a USB adapter pulled out)
+// fails the pending wait; that is reported as a hang-up so that the component closes instead of
+// arming a wait that fails again at once.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 #include "serial/SerialPlatform.h"
@@ -57,7 +60,9 @@ bool DeviceGone(DWORD error)
 // A manual-reset signal, closed with its owner.
 class Signal {
 public:
-    explicit Signal(bool set) : handle_(::CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr))
+    explicit Signal(bool set)
+        : handle_(::CreateEventW(nullptr, TRUE, set ? TRUE : FALSE, nullptr)),
+          error_(handle_ ? 0 : ::GetLastError())
     {
     }
     ~Signal()
@@ -70,9 +75,12 @@ public:
     Signal& operator=(const Signal&) = delete;
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
+    // Why it could not be created; 0 when it was.
+    DWORD error() const { return error_; }
 
 private:
     HANDLE handle_;
+    DWORD error_;
 };
 
 // Shared by a port and its waiter: a transfer that finds the device gone wakes the waiter.
@@ -112,7 +120,8 @@ public:
         }
     }
 
-    bool Ok() const { return closing_ && record_->completed; }
+    // 0, or the system's error number for a signal that could not be created.
+    DWORD Error() const { return closing_ ? record_->completed.error() : closing_.error(); }
 
     void Release() override { ::SetEvent(closing_.get()); }
 
@@ -198,19 +207,28 @@ private:
     bool armed_ = false;
 };
 
-// One overlapped transfer: the request and its signal live until the transfer has ended.
+// One overlapped transfer with a request, a signal and a buffer of its own: the caller's bytes
+// are copied in before a write and out after a read, so that a transfer that does not end can
+// be abandoned together with everything the driver may still touch.
 class Transfer {
 public:
-    Transfer() { overlapped_.hEvent = completed_.get(); }
+    explicit Transfer(int count) : buffer_(static_cast<std::size_t>(count))
+    {
+        overlapped_.hEvent = completed_.get();
+    }
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
+
+    std::uint8_t* data() { return buffer_.data(); }
+    // The transfer did not end after it was cancelled: the driver may still use this object.
+    bool Abandoned() const { return abandoned_; }
 
     // Result: the bytes transferred, or -1. `start` begins the transfer with the request.
     template <typename Start> int Run(HANDLE device, int totalTimeoutMs, Start start, DWORD& error)
     {
         error = 0;
         if (!completed_) {
-            error = ::GetLastError();
+            error = completed_.error();
             return -1;
         }
         if (!start(&overlapped_)) {
@@ -221,10 +239,11 @@ public:
             error = 0;
             const DWORD bound = totalTimeoutMs < 0 ? INFINITE : static_cast<DWORD>(totalTimeoutMs);
             if (::WaitForSingleObject(completed_.get(), bound) != WAIT_OBJECT_0) {
-                // Still running: cancel it and wait until it has let go of the buffer.
+                // Still running: cancel it and wait, within a bound, until it has let go.
                 ::CancelIoEx(device, &overlapped_);
-                DWORD ignored = 0;
-                ::GetOverlappedResult(device, &overlapped_, &ignored, TRUE);
+                if (::WaitForSingleObject(completed_.get(), kCancelledEndMs) != WAIT_OBJECT_0) {
+                    abandoned_ = true;
+                }
                 return -1;
             }
         }
@@ -237,9 +256,37 @@ public:
     }
 
 private:
+    static constexpr DWORD kCancelledEndMs = 1000;
+
+    std::vector<std::uint8_t> buffer_;
     Signal completed_{true};
     OVERLAPPED overlapped_{};
+    bool abandoned_ = false;
 };
+
+// The line carries every byte as it is, whatever mode another program left it in (the driver
+// keeps the control block between opens): no flow control, no byte replaced or dropped, no
+// transfer stopped by a line error. Handshake and toggle would take DTR and RTS away from
+// EscapeCommFunction. XonLim, XoffLim and fTXContinueOnXoff only act with fInX; they stay as the
+// driver has them, since limits it did not choose can make it refuse the block.
+void MakeRaw(DCB& dcb)
+{
+    dcb.fBinary = TRUE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) {
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    }
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE) {
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    }
+}
 
 class WinSerialPort final : public SerialPort {
 public:
@@ -284,14 +331,21 @@ public:
         return bits >= 4 && bits <= 8 && Modify([&](DCB& dcb) { dcb.ByteSize = bits; });
     }
 
-    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask) override
+    std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask, int* error) override
     {
         const DWORD mask = eventMask & kEventsWanted;
-        if (!::SetCommMask(device_, mask)) {
-            return nullptr;
+        DWORD failure = ::SetCommMask(device_, mask) ? 0 : ::GetLastError();
+        auto waiter = failure ? nullptr : std::make_unique<WinEventWaiter>(device_, mask, state_);
+        if (waiter) {
+            failure = waiter->Error();
         }
-        auto waiter = std::make_unique<WinEventWaiter>(device_, mask, state_);
-        return waiter->Ok() ? std::move(waiter) : nullptr;
+        if (failure == 0) {
+            return waiter;
+        }
+        if (error) {
+            *error = static_cast<int>(failure);
+        }
+        return nullptr;
     }
 
     CommStatus ClearError() override
@@ -329,9 +383,16 @@ public:
         if (count <= 0) {
             return 0;
         }
-        return Run(totalTimeoutMs, [&](OVERLAPPED* o) {
-            return ::ReadFile(device_, buffer, static_cast<DWORD>(count), nullptr, o);
+        auto transfer = std::make_unique<Transfer>(count);
+        const int done = Run(*transfer, totalTimeoutMs, [&](OVERLAPPED* o) {
+            return ::ReadFile(device_, transfer->data(), static_cast<DWORD>(count), nullptr, o);
         });
+        if (transfer->Abandoned()) {
+            [[maybe_unused]] Transfer* kept = transfer.release();
+        } else if (done > 0) {
+            std::memcpy(buffer, transfer->data(), static_cast<std::size_t>(done));
+        }
+        return done;
     }
 
     int Write(const std::uint8_t* buffer, int count, int totalTimeoutMs) override
@@ -339,18 +400,25 @@ public:
         if (count <= 0) {
             return 0;
         }
-        return Run(totalTimeoutMs, [&](OVERLAPPED* o) {
-            return ::WriteFile(device_, buffer, static_cast<DWORD>(count), nullptr, o);
+        auto transfer = std::make_unique<Transfer>(count);
+        std::memcpy(transfer->data(), buffer, static_cast<std::size_t>(count));
+        const int done = Run(*transfer, totalTimeoutMs, [&](OVERLAPPED* o) {
+            return ::WriteFile(device_, transfer->data(), static_cast<DWORD>(count), nullptr, o);
         });
+        if (transfer->Abandoned()) {
+            [[maybe_unused]] Transfer* kept = transfer.release();
+        }
+        return done;
     }
 
 private:
-    template <typename Start> int Run(int totalTimeoutMs, Start start)
+    // A transfer that fails because the device has gone, or that does not end even when
+    // cancelled, leaves a device that will not serve again: the waiter reports a hang-up.
+    template <typename Start> int Run(Transfer& transfer, int totalTimeoutMs, Start start)
     {
-        Transfer transfer;
         DWORD error = 0;
         const int result = transfer.Run(device_, totalTimeoutMs, start, error);
-        if (result < 0 && DeviceGone(error)) {
+        if (result < 0 && (DeviceGone(error) || transfer.Abandoned())) {
             ::SetEvent(state_->gone.get());
         }
         return result;
@@ -397,12 +465,20 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
                       FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OVERLAPPED, nullptr);
     DWORD failure = device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
     if (device != INVALID_HANDLE_VALUE) {
-        // Whatever has no device control block is no serial device.
+        // Whatever has no device control block is no serial device; a handle without even a
+        // file type has nothing behind it (wine's COM port mapped to a missing device).
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!::GetCommState(device, &dcb)) {
             failure = std::max<DWORD>(::GetLastError(), ERROR_INVALID_FUNCTION);
+            ::SetLastError(NO_ERROR);
+            if (::GetFileType(device) == FILE_TYPE_UNKNOWN && ::GetLastError() != NO_ERROR) {
+                failure = ERROR_DEV_NOT_EXIST;
+            }
             ::CloseHandle(device);
+        } else {
+            MakeRaw(dcb);
+            ::SetCommState(device, &dcb); // a refusal leaves the line as the driver has it
         }
     }
     if (error) {
@@ -420,6 +496,7 @@ OpenFailure DescribeOpenFailure(const std::string&, int error)
     switch (static_cast<DWORD>(error)) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
         failure.kind = OpenFailureKind::kMissing;
         break;
     // A COM port that another program holds is refused with "access denied".

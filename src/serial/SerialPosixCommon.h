@@ -48,8 +48,8 @@ struct OutputState {
 };
 
 // The waiter for line events on `device`: see SerialEventWaiterPosix.cpp. nullptr when its
-// descriptors cannot be created.
+// descriptors cannot be created; *error (when given) then holds errno.
 std::unique_ptr<EventWaiter> CreateEventWaiter(int device, std::uint32_t mask,
-                                               std::shared_ptr<OutputState> output);
+                                               std::shared_ptr<OutputState> output, int* error);
 
 } // namespace zorva::serial::posix

@@ -10,7 +10,7 @@ constexpr int kEventWaitMs = 10000;
 
 TC32Thread::TC32Thread(serial::SerialPort& Handle, TC32EventType Events,
                        std::function<void()> wakeUi)
-    : FHandle(Handle), waiter_(Handle.CreateEventWaiter(LineEventMask(Events))),
+    : FHandle(Handle), waiter_(Handle.CreateEventWaiter(LineEventMask(Events), &waiterError_)),
       wakeUi_(std::move(wakeUi)), hand_(std::make_shared<HandOver>())
 {
     // The device reports exactly the chosen events before the body starts. The thread runs at

@@ -31,6 +31,7 @@ public:
 
     // Starts the thread at once. The device (borrowed, not owned) reports exactly Events;
     // wakeUi is called on the event thread to have the user-interface thread call Deliver.
+    // When the device cannot report events no thread starts: see Running.
     TC32Thread(serial::SerialPort& Handle, TC32EventType Events, std::function<void()> wakeUi);
     // ReleaseThread, Terminate and WaitFor.
     ~TC32Thread();
@@ -41,6 +42,11 @@ public:
     void ReleaseThread();
     void Terminate() { terminated_.store(true); }
     void WaitFor();
+
+    // Whether the thread started; when it did not, WaiterError holds the system's error number
+    // for the event wait that could not be set up.
+    bool Running() const { return thread_.joinable(); }
+    int WaiterError() const { return waiterError_; }
 
     // User-interface thread: runs FOnSignal for the hand-over the thread is blocked in, if any.
     // FOnSignal may close the component and so destroy this object; Deliver touches nothing of
@@ -66,6 +72,7 @@ private:
     void ReportHangUp();
 
     serial::SerialPort& FHandle;
+    int waiterError_ = 0;
     std::unique_ptr<serial::EventWaiter> waiter_;
     std::function<void()> wakeUi_;
     std::shared_ptr<HandOver> hand_;

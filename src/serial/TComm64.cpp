@@ -73,12 +73,14 @@ TComm64::~TComm64()
 void TComm64::Open()
 {
     Close();
-    const QString resolved = ResolveDeviceName(FDeviceName);
+    QString path = ResolveDeviceName(FDeviceName);
     int error = 0;
-    auto port = OpenByName(resolved, &error);
+    auto port = OpenByName(path, &error);
     if (!port) {
+        const QString resolved = path;
         PortFailure failure = Describe(FDeviceName, resolved, error);
         const QString prefixed = PrefixedDeviceName(FDeviceName);
+        path = prefixed;
         port = OpenByName(prefixed, &error);
         if (!port) {
             // The first try names the device unless it found nothing where the second found
@@ -104,6 +106,17 @@ void TComm64::Open()
     FTC32Thread = std::make_unique<TC32Thread>(*FHandle, FMonitorEvents, [this] {
         QMetaObject::invokeMethod(this, "ThreadSignalled", Qt::QueuedConnection);
     });
+    if (!FTC32Thread->Running()) {
+        // A port that cannot wait for events would never receive: it stays closed, so that the
+        // link tries again. The system's words say why; the kind is none of the known ones.
+        PortFailure failure = Describe(FDeviceName, path, FTC32Thread->WaiterError());
+        failure.kind = PortFailure::Kind::kOther;
+        failure.holderPid = 0;
+        failure.holderName.clear();
+        openFailure_ = std::move(failure);
+        Close();
+        return;
+    }
     FTC32Thread->FOnSignal = [this](void* Sender, std::uint32_t Status) {
         DispatchSignal(Sender, Status);
     };

@@ -64,13 +64,15 @@ TEST_F(PortFailureReport, EachReasonIsLoggedOncePerChangeAndTheOpenPortEmptiesTh
     EXPECT_EQ(LinesWith(LogFileLines(), QStringLiteral("(proces 4711)")).size(), 1);
 }
 
-// The kinds that the simulator tests of the main window cannot bring about.
-TEST_F(PortFailureReport, NoAccessAndAnUnknownHolderInBothLanguages)
+// The kinds that the simulator tests of the main window cannot bring about; the log line names
+// the port once, also where the device has the port's own name.
+TEST_F(PortFailureReport, NoAccessAnUnknownHolderAndThePortNamedOnce)
 {
     const struct {
         PortFailure failure;
         const char* polish;
         const char* english;
+        bool named = false; // the text begins with the port's name
     } cases[] = {
         {Failure(PortFailure::Kind::kPermission, QStringLiteral("/dev/ttyS0")),
          "/dev/ttyS0: brak dostępu; dodaj użytkownika do grupy dialout: sudo usermod -aG dialout "
@@ -79,12 +81,19 @@ TEST_F(PortFailureReport, NoAccessAndAnUnknownHolderInBothLanguages)
          "$USER, then log in again"},
         {Failure(PortFailure::Kind::kInUse, QStringLiteral("/dev/ttyACM0")),
          "/dev/ttyACM0: używany przez inny program", "/dev/ttyACM0: in use by another program"},
+        {Failure(PortFailure::Kind::kNotSerial, QStringLiteral("COM1")),
+         "COM1: to nie jest urządzenie szeregowe", "COM1: not a serial device", true},
     };
+    port.openFails = true;
     for (const auto& c : cases) {
         SetPolishTexts();
         EXPECT_EQ(PortFailureText(c.failure), QString::fromUtf8(c.polish));
         SetEnglishTexts();
         EXPECT_EQ(PortFailureText(c.failure), QString::fromUtf8(c.english));
+        port.failure = c.failure;
+        core->Tick();
+        EXPECT_EQ(view.memo1.value(view.memo1.size() - 1),
+                  (c.named ? "" : "COM1: ") + QString::fromUtf8(c.english));
     }
     SetPolishTexts();
 }

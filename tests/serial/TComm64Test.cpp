@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -544,6 +547,33 @@ TEST_F(TComm64Test, DestroyedWhileOpenWithEventsPending)
     QTest::qWait(20); // a wake-up posted to the destroyed component must not be delivered
     port.Open();
     EXPECT_TRUE(port.Enabled());
+}
+
+// With descriptors scarce the device opens while its event wait cannot be set up: the port stays
+// closed with the system's words (so that the link tries again), never open and deaf.
+TEST_F(TComm64Test, DeviceThatCannotWaitForEventsLeavesThePortClosed)
+{
+    std::vector<std::uint8_t> received;
+    ReceiveInto(received);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> taken; // every descriptor, given back one at a time until the port opens
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;) {
+        taken.push_back(fd);
+    }
+    for (; !port.Enabled() && !taken.empty(); taken.pop_back()) {
+        ::close(taken.back());
+        port.Open();
+        EXPECT_TRUE(port.Enabled() || (port.OpenFailure()->kind == PortFailure::Kind::kOther &&
+                                       port.OpenFailure()->systemText == strerror(EMFILE)));
+    }
+    std::for_each(taken.begin(), taken.end(), ::close);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_TRUE(pty.Send("alive"));
+    EXPECT_TRUE(WaitUntil([&] { return received.size() == 5; }));
 }
 
 TEST_F(TComm64Test, QueueCountsPurgeAndTheLinesAPseudoTerminalLacks)

@@ -2,11 +2,13 @@
 // COM ports to pseudo-terminals whose far ends it holds:
 //   COM1 and COM10: one line; COM2: its far end, a second port (bytes cross both ways).
 //   COM3: a line whose far end goes away when it receives a byte, and comes back soon after.
+//   COM4: mapped to a device that does not exist.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <future>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -24,6 +26,7 @@ using namespace std::chrono_literals;
 constexpr const char* kLine = "COM1";
 constexpr const char* kFarEnd = "COM2";
 constexpr const char* kVanishingLine = "COM3";
+constexpr const char* kMissingDevice = "COM4";
 // The same device as COM1 under a number that only the prefixed name reaches.
 constexpr const char* kHighNumberedLine = "COM10";
 
@@ -135,7 +138,8 @@ protected:
     }
 };
 
-// A line with its far end open, both queues empty.
+// A line with its far end open, both queues empty, left by another program with software and
+// hardware flow control on.
 class LineTest : public WinePorts {
 protected:
     void SetUp() override
@@ -146,6 +150,12 @@ protected:
         }
         farEnd = std::make_unique<RawPort>(kFarEnd);
         ASSERT_TRUE(farEnd->Ok()) << ::GetLastError();
+        {
+            RawPort other(kLine);
+            DCB dcb = other.State();
+            dcb.fOutX = dcb.fInX = dcb.fOutxCtsFlow = TRUE;
+            ASSERT_TRUE(::SetCommState(other.Handle(), &dcb));
+        }
         port = OpenSerialPort(kLine);
         ASSERT_NE(port, nullptr);
         port->SetReadIntervalTimeout(250);
@@ -179,7 +189,7 @@ TEST(SerialPlatformWinNames, ComNamesAreUsedAsTheyAre)
 }
 
 // The component opens the bare name first and the prefixed one only if that fails; numbers
-// above 9 exist only under the prefix.
+// above 9 exist only under the prefix. Wine opens a port mapped to a missing device: not present.
 TEST_F(WinePorts, OpensByTheBareOrThePrefixedName)
 {
     struct Case {
@@ -193,6 +203,7 @@ TEST_F(WinePorts, OpensByTheBareOrThePrefixedName)
         {kHighNumberedLine, false, ERROR_FILE_NOT_FOUND},
         {DevicePrefix() + kHighNumberedLine, true, 0},
         {DevicePrefix() + "COM77", false, ERROR_FILE_NOT_FOUND},
+        {kMissingDevice, false, ERROR_DEV_NOT_EXIST},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -237,7 +248,7 @@ TEST_F(WinePorts, SecondOpenFailsUntilTheFirstIsClosed_WineSharesSerialDevices)
 }
 
 // Each setting is one read-modify-write of its own field: the device control block is read back
-// through a second handle after the layer has closed the port.
+// through a second handle after the layer has closed the port; the open clears flow control.
 struct SettingCase {
     const char* name;
     bool (*apply)(SerialPort&);
@@ -304,7 +315,8 @@ TEST_P(LineSettingTest, ChangesOnlyItsOwnField)
     }
     DCB before{};
     {
-        // The same starting point each time: 9600 bit/s, 8 bits, no parity, one stop bit.
+        // The same starting point each time: 9600 bit/s, 8 bits, no parity, one stop bit, and
+        // software and hardware flow control on.
         RawPort raw(kLine);
         ASSERT_TRUE(raw.Ok());
         DCB dcb = raw.State();
@@ -312,8 +324,10 @@ TEST_P(LineSettingTest, ChangesOnlyItsOwnField)
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
+        dcb.fOutX = dcb.fInX = dcb.fOutxCtsFlow = TRUE;
         ASSERT_TRUE(::SetCommState(raw.Handle(), &dcb));
         before = raw.State();
+        ASSERT_TRUE(before.fOutX && before.fInX && before.fOutxCtsFlow);
     }
     {
         auto port = OpenSerialPort(kLine);
@@ -323,6 +337,7 @@ TEST_P(LineSettingTest, ChangesOnlyItsOwnField)
     RawPort raw(kLine);
     ASSERT_TRUE(raw.Ok());
     DCB expected = before;
+    expected.fOutX = expected.fInX = expected.fOutxCtsFlow = FALSE;
     c.expect(expected);
     ExpectSameBlock(raw.State(), expected);
 }
@@ -441,6 +456,20 @@ TEST_F(LineTest, WritesReachTheFarEnd)
     EXPECT_EQ(port->Write(bytes, 0, 2000), 0);
     EXPECT_EQ(port->Write(bytes, 5, -1), 5);
     EXPECT_EQ(farEnd->Receive(10, 5s), frame + frame);
+}
+
+// Every byte value crosses both ways: the flow control left on is off once the port is open.
+TEST_F(LineTest, EveryByteValueCrossesBothWays)
+{
+    std::string all(256, '\0');
+    std::iota(all.begin(), all.end(), '\0');
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(all.data());
+    ASSERT_TRUE(farEnd->Send(all));
+    std::vector<std::uint8_t> got(256);
+    EXPECT_EQ(port->Read(got.data(), 256, 5000), 256);
+    EXPECT_EQ(got, std::vector<std::uint8_t>(bytes, bytes + 256));
+    EXPECT_EQ(port->Write(bytes, 256, 2000), 256);
+    EXPECT_EQ(farEnd->Receive(256, 5s), all);
 }
 
 // A read for more than comes returns what came once the line has been silent for 250 ms.
