@@ -82,6 +82,21 @@ LanguageTexts PolishTexts()
     t.txtWriteVerified = QStringLiteral("Zapis sprawdzony: moduł ma zapisane dane.");
     t.txtWriteNotVerified =
         QStringLiteral("Nie można sprawdzić zapisu: moduł nie odpowiedział po restarcie.");
+    t.txtHistory = QStringLiteral("Historia konfiguracji...");
+    t.txtHistoryTitle = QStringLiteral("Historia konfiguracji");
+    t.txtHistoryAll = QStringLiteral("(wszystkie moduły)");
+    t.txtHistoryNoIdentifier = QStringLiteral("(bez identyfikatora)");
+    t.txtHistoryWhen = QStringLiteral("Data i czas");
+    t.txtHistoryWhat = QStringLiteral("Rodzaj");
+    t.txtHistoryRead = QStringLiteral("odczyt");
+    t.txtHistoryWritten = QStringLiteral("zapis");
+    t.txtHistoryLoad = QStringLiteral("Wczytaj");
+    t.txtHistoryCompare = QStringLiteral("Porównaj");
+    t.txtHistoryClose = QStringLiteral("Zamknij");
+    t.txtKeptEditor = QStringLiteral("%1: w historii %2, w edytorze %3");
+    t.txtHistoryNoDifferences = QStringLiteral("Bez różnic z edytorem.");
+    t.txtHistoryNotKept = QStringLiteral(
+        "Historia konfiguracji: nie można zapisać w %1; konfiguracje nie są przechowywane.");
     return t;
 }
 
@@ -164,6 +179,21 @@ LanguageTexts EnglishTexts()
     t.txtWriteVerified = QStringLiteral("Write verified: the module holds the data written.");
     t.txtWriteNotVerified = QStringLiteral(
         "The write could not be verified: the module did not answer after its restart.");
+    t.txtHistory = QStringLiteral("Configuration history...");
+    t.txtHistoryTitle = QStringLiteral("Configuration history");
+    t.txtHistoryAll = QStringLiteral("(all modules)");
+    t.txtHistoryNoIdentifier = QStringLiteral("(no identifier)");
+    t.txtHistoryWhen = QStringLiteral("Date and time");
+    t.txtHistoryWhat = QStringLiteral("What");
+    t.txtHistoryRead = QStringLiteral("read");
+    t.txtHistoryWritten = QStringLiteral("written");
+    t.txtHistoryLoad = QStringLiteral("Load");
+    t.txtHistoryCompare = QStringLiteral("Compare");
+    t.txtHistoryClose = QStringLiteral("Close");
+    t.txtKeptEditor = QStringLiteral("%1: kept %2, in the editor %3");
+    t.txtHistoryNoDifferences = QStringLiteral("No differences from the editor.");
+    t.txtHistoryNotKept =
+        QStringLiteral("Configuration history: %1 cannot be written; configurations are not kept.");
     return t;
 }
 
