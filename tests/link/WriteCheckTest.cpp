@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <functional>
 
+#include <QDir>
+#include <QFile>
+
 #include "LinkRig.h"
 #include "shell/LanguageTexts.h"
 
@@ -163,6 +166,38 @@ Bytes OtherImage()
     Bytes other = WrittenImage();
     other[cfg::ps + 1] ^= 0x01;
     return other;
+}
+
+TEST_F(WriteCheck, TheWriteAndItsReadBackAreKeptAndAnUnwritableHistoryIsReportedOnce)
+{
+    const ConfigHistory history(dir.filePath(QStringLiteral("history")), kHistoryKeepDefault);
+    core->setHistory(&history);
+    WriteAndRestart();
+    Feed(Reply(kRxConfig, WrittenImage()));
+    const std::vector<HistoryEntry> kept = history.List();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].kind, HistoryKind::Read);
+    EXPECT_EQ(kept[1].kind, HistoryKind::Written);
+    EXPECT_EQ(kept[1].identifier, QStringLiteral("ZORVA01"));
+
+    // A file where the folder should be: the reads go on, and it is said once.
+    QFile blocked(dir.filePath(QStringLiteral("blocked")));
+    ASSERT_TRUE(blocked.open(QIODevice::WriteOnly));
+    const ConfigHistory unwritable(blocked.fileName(), kHistoryKeepDefault);
+    core->setHistory(&unwritable);
+    port.TakeWritten();
+    for (int i = 0; i < 2; ++i) {
+        core->ToolButton2Click();
+        Feed(Reply(kRxConfig, i == 0 ? OtherImage() : WrittenImage()));
+    }
+    EXPECT_EQ(WrittenCodes(), (std::vector<int>{kCmdDane, kCmdRdDhcp, kCmdDane, kCmdRdDhcp}));
+    const QString line =
+        Texts().txtHistoryNotKept.arg(QDir::toNativeSeparators(blocked.fileName()));
+    EXPECT_EQ(view.memo1.count(line), 1);
+    const QStringList log = LogFileLines();
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.endsWith(line); }),
+        1);
 }
 
 struct LeftAloneCase {
