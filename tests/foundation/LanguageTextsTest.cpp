@@ -87,6 +87,10 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtMoreDifferences),
     ZORVA_ENTRY(txtWriteVerified),
     ZORVA_ENTRY(txtWriteNotVerified),
+    ZORVA_ENTRY(txtNoPictureData),
+    ZORVA_ENTRY(txtVideoOff),
+    ZORVA_ENTRY(txtErrorUnknownFrame),
+    ZORVA_ENTRY(txtErrorPacketNumber),
     // The configuration history.
     ZORVA_ENTRY(txtHistory),
     ZORVA_ENTRY(txtHistoryTitle),
