@@ -44,6 +44,7 @@ void LinkCore::KeepInHistory(HistoryKind kind, const ConfigRecord::Image& record
         Texts().txtHistoryNotKept.arg(QDir::toNativeSeparators(history_->Folder()));
     view_.Memo1Add(line);
     LogFileStamped(line);
+    view_.NoteHistoryProblem(line);
 }
 
 } // namespace zorva
