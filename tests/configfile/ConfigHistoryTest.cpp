@@ -1,5 +1,5 @@
-// The configuration history on real files: names, what a read adds, the bound per module, the
-// listing and the bound from the program ini file.
+// The configuration history on real files: names, what a read adds, the bound per module from
+// the program ini file, the listing.
 #include "config/ConfigHistory.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include "config/ConfigBlock.h"
 
 namespace zorva {
 namespace {
@@ -22,10 +20,16 @@ QStringList Names(const std::vector<HistoryEntry>& entries)
     return names;
 }
 
-TEST(ConfigHistoryTest, KeepsEveryChangeOncePerModuleWithinTheBoundNewestFirst)
+TEST(ConfigHistoryTest, KeepsEveryChangeOncePerModuleWithinTheIniFilesBoundNewestFirst)
 {
     QTemporaryDir dir;
-    const ConfigHistory history(dir.filePath(QStringLiteral("history")), 3);
+    QFile ini(dir.filePath(QStringLiteral("zorva-config.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[LOGFILE]\r\nfilename=x.log\r\n[HISTORY]\r\nkeep=3\r\n");
+    ini.close();
+    EXPECT_EQ(HistoryKeepFrom(dir.filePath(QStringLiteral("none.ini"))), kHistoryKeepDefault);
+    const ConfigHistory history(dir.filePath(QStringLiteral("history")),
+                                HistoryKeepFrom(ini.fileName()));
     const QDateTime at(QDate(2024, 5, 6), QTime(7, 8, 9, 10));
     ConfigRecord module;
     module.setText(cfg::id, QStringLiteral("A:B/C*"));
@@ -55,20 +59,6 @@ TEST(ConfigHistoryTest, KeepsEveryChangeOncePerModuleWithinTheBoundNewestFirst)
                                         "A_B_C__2024-05-06_07-08-13.010_read.zrd",
                                         "A_B_C__2024-05-06_07-08-11.010_written.zrd"}));
     EXPECT_EQ(history.List().size(), 4u);
-    ConfigRecord::Image kept{};
-    ASSERT_TRUE(LoadBlock(mine.front().path, kept));
-    EXPECT_EQ(kept, module.FileImage());
-}
-
-TEST(ConfigHistoryTest, BoundComesFromTheProgramIniFile)
-{
-    QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("zorva-config.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[LOGFILE]\r\nfilename=x.log\r\n[HISTORY]\r\nkeep=5\r\n");
-    ini.close();
-    EXPECT_EQ(HistoryKeepFrom(ini.fileName()), 5);
-    EXPECT_EQ(HistoryKeepFrom(dir.filePath(QStringLiteral("none.ini"))), kHistoryKeepDefault);
 }
 
 } // namespace

@@ -206,7 +206,8 @@ QString ProgramRig::PictureFolder() const
 
 QString ProgramRig::HistoryFolder() const
 {
-    return (wine_ ? wine_->LocalDataFolder() : root_.filePath(QStringLiteral("data"))) +
+    return (wine_ ? wine_->DriveCFolderOf(QStringLiteral("LOCALAPPDATA"))
+                  : root_.filePath(QStringLiteral("data"))) +
            QStringLiteral("/ZORVA/history");
 }
 

@@ -68,12 +68,6 @@ QString WineHost::TemporaryFolder() const
     return folder;
 }
 
-QString WineHost::LocalDataFolder() const
-{
-    static const QString folder = DriveCFolderOf(QStringLiteral("LOCALAPPDATA"));
-    return folder;
-}
-
 QString WineHost::DriveCFolderOf(const QString& variable) const
 {
     const QString windows = QString::fromLocal8Bit(Run({QStringLiteral("cmd"), QStringLiteral("/c"),

@@ -26,8 +26,9 @@ public:
     QString WindowsPath(const QString& unixPath) const;
     // The prefix's %TEMP% as a unix path.
     QString TemporaryFolder() const;
-    // The prefix's folder of a user's program data (%LOCALAPPDATA%) as a unix path.
-    QString LocalDataFolder() const;
+    // A folder that an environment variable of the prefix names (LOCALAPPDATA), as a unix path
+    // on its C: drive.
+    QString DriveCFolderOf(const QString& variable) const;
 
     // Points COM1 at `line` from the next open of the port on.
     bool MapComOne(const QString& line) const;
@@ -44,8 +45,6 @@ public:
     void Close(const QString& exe) const;
 
 private:
-    // A folder that an environment variable of the prefix names, as a unix path on its C: drive.
-    QString DriveCFolderOf(const QString& variable) const;
     // Runs a wine command to its end; its standard output, or nothing when it failed.
     std::optional<QByteArray> Run(const QStringList& arguments) const;
 
