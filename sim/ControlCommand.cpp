@@ -79,14 +79,17 @@ ParsedControlLine ParseControlLine(const std::string& line)
             }
             c.date = std::vector<int>{int(*day), int(*m), int(*y)};
         }
-    } else if ((name == "silent" || name == "reject-write" || name == "split") && needArgs(1)) {
+    } else if ((name == "silent" || name == "reject-write" || name == "split" ||
+                name == "no-picture") &&
+               needArgs(1)) {
         const auto on = OnOff(args[0]);
         if (!on) {
             return fail("on or off");
         }
-        c.kind = name == "silent"  ? Kind::Silent
-                 : name == "split" ? Kind::Split
-                                   : Kind::RejectWrite;
+        c.kind = name == "silent"       ? Kind::Silent
+                 : name == "split"      ? Kind::Split
+                 : name == "no-picture" ? Kind::NoPicture
+                                        : Kind::RejectWrite;
         c.flag = *on;
     } else if (name == "store-skew" && needArgs(1)) {
         const auto byte = args[0] == "off" ? std::optional<int>(-1) : ParseSkewByte(args[0]);

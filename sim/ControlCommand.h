@@ -20,6 +20,7 @@ struct ControlCommand {
         Cameras,     // number: camera byte
         Inputs,      // number: input byte
         RejectWrite, // flag
+        NoPicture,   // flag
         StoreSkew,   // number: byte offset, -1 = off
         Split,       // flag
         Garbage,     // number: rate

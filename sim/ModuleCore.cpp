@@ -203,7 +203,7 @@ Bytes ModuleCore::AnswerPicture(std::span<const std::uint8_t> payload, TimePoint
     if (number == 0) {
         picture = pictures_->Take(camera, ClockText(now));
     }
-    if (picture.empty()) {
+    if (picture.empty() || noPicture_) {
         const std::uint8_t none[] = {kPacketNoPicture, number, size};
         return BuildFrame(kRxPicture, none);
     }

@@ -87,6 +87,8 @@ public:
     void SetCameras(std::uint8_t bits) { cameras_ = bits; }
     void SetInputs(std::uint8_t bits) { inputs_ = bits; }
     void SetRejectWrite(bool on) { rejectWrite_ = on; }
+    // Every picture request of a camera that is on is answered with 0xA (no picture).
+    void SetNoPicture(bool on) { noPicture_ = on; }
     void SetStoreSkew(int byte) { storeSkew_ = byte; }
     void SetFirmwareDate(int day, int month, int year);
 
@@ -112,6 +114,7 @@ private:
     std::uint8_t cameras_;
     std::uint8_t inputs_;
     bool rejectWrite_;
+    bool noPicture_ = false;
     int storeSkew_;
     bool silent_ = false;
     std::chrono::milliseconds resetSilence_;

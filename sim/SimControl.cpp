@@ -49,6 +49,9 @@ void SimLoop::Apply(const ControlCommand& c, TimePoint now)
     case Kind::RejectWrite:
         core_.SetRejectWrite(c.flag);
         break;
+    case Kind::NoPicture:
+        core_.SetNoPicture(c.flag);
+        break;
     case Kind::StoreSkew:
         core_.SetStoreSkew(static_cast<int>(c.number));
         break;

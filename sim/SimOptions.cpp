@@ -269,6 +269,7 @@ the simulator keeps running when standard input ends; it stops on quit, SIGINT o
   unplug SECONDS       close the line; SECONDS later publish a new one under the same link
   firmware N | cameras HEX | inputs HEX     change the status
   reject-write on|off  refuse configuration writes
+  no-picture on|off    answer picture requests with 0xA (no picture), or send pictures
   store-skew WHERE|off store a written byte one higher (see --store-skew), or faithfully
   split on|off | garbage RATE | corrupt RATE | drop RATE | delay MS | baud N
                        change the faults and the pacing while running

@@ -38,7 +38,8 @@ lib/zorva/zorva-config.ini
 lib/zorva/zr_en.ini
 lib/zorva/zr_pl.ini
 share/applications/zorva-config.desktop
-share/icons/hicolor/scalable/apps/zorva-config.svg"
+share/icons/hicolor/scalable/apps/zorva-config.svg
+share/man/man1/zorva-cli.1.gz"
 actual=$(cd "$prefix" && find . \( -type f -o -type l \) -printf '%P%l\n' | sort |
   sed -E 's#^(bin/zorva-(config|cli))(.+)$#\1 -> \3#')
 if [ "$actual" != "$expected" ]; then
@@ -67,6 +68,10 @@ grep -qx 'Exec=zorva-config' "$prefix/share/applications/zorva-config.desktop" |
   fail "the desktop entry does not start zorva-config"
 head -c 200 "$prefix/share/icons/hicolor/scalable/apps/zorva-config.svg" | grep -q '<svg' ||
   fail "the icon is not an SVG picture"
+# The manual page is the program's own help: its options and exit codes.
+man="$prefix/share/man/man1/zorva-cli.1.gz"
+zcat "$man" | grep -q '^\.TH ZORVA-CLI "1"' && zcat "$man" | grep -q -- '-timeout' ||
+  fail "share/man/man1/zorva-cli.1.gz is not zorva-cli's manual page"
 
 # The installed program through its link, against the installed simulator. The log file named
 # in the installed ini file gets the start line (ini file found) and the event report 03 in

@@ -1,20 +1,38 @@
 #include "cli/CliOptions.h"
 
-#include <map>
+#include <algorithm>
+#include <vector>
+
+#include <QCommandLineParser>
+
+#include "config/RecordEditing.h"
 
 namespace zorva::cli {
 
 namespace {
 
-// The files each command takes.
-const std::map<QString, int>& FileCounts()
+struct CommandRule {
+    const char* name;
+    int files;
+    QStringList options; // besides --lang, --quiet, --help and --version
+};
+
+const std::vector<CommandRule>& Commands()
 {
-    static const std::map<QString, int> counts = {
-        {QStringLiteral("status"), 0},  {QStringLiteral("read"), 1},   {QStringLiteral("write"), 1},
-        {QStringLiteral("show"), 1},    {QStringLiteral("diff"), 2},   {QStringLiteral("clock"), 0},
-        {QStringLiteral("picture"), 1}, {QStringLiteral("events"), 0},
+    const QString port = QStringLiteral("port");
+    const QString timeout = QStringLiteral("timeout");
+    const QString json = QStringLiteral("json");
+    static const std::vector<CommandRule> commands = {
+        {"status", 0, {port, timeout, json}},
+        {"read", 1, {port, timeout}},
+        {"write", 1, {port, timeout, QStringLiteral("set")}},
+        {"show", 1, {json}},
+        {"diff", 2, {}},
+        {"clock", 0, {port, timeout}},
+        {"picture", 1, {port, timeout, QStringLiteral("camera")}},
+        {"events", 0, {port, timeout, json}},
     };
-    return counts;
+    return commands;
 }
 
 } // namespace
@@ -27,134 +45,162 @@ ParsedCli ParseCli(const QStringList& args)
         parsed.error = text;
         return parsed;
     };
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            o.help = true;
-            continue;
-        }
-        if (arg == QLatin1String("--quiet") || arg == QLatin1String("-q")) {
-            o.quiet = true;
-            continue;
-        }
-        if (arg == QLatin1String("--json")) {
-            o.json = true;
-            continue;
-        }
-        const bool takesValue = arg == QLatin1String("--port") ||
-                                arg == QLatin1String("--timeout") ||
-                                arg == QLatin1String("--lang") || arg == QLatin1String("--set") ||
-                                arg == QLatin1String("--camera");
-        if (takesValue) {
-            if (i + 1 >= args.size()) {
-                return fail(arg + QStringLiteral(" needs a value"));
-            }
-            const QString value = args[++i];
-            if (arg == QLatin1String("--port")) {
-                o.port = value;
-            } else if (arg == QLatin1String("--timeout")) {
-                bool ok = false;
-                o.timeoutSeconds = value.toInt(&ok);
-                if (!ok || o.timeoutSeconds < 1 || o.timeoutSeconds > 3600) {
-                    return fail(QStringLiteral("--timeout takes whole seconds, 1 to 3600"));
-                }
-            } else if (arg == QLatin1String("--lang")) {
-                if (value != QLatin1String("pl") && value != QLatin1String("en")) {
-                    return fail(QStringLiteral("--lang takes pl or en"));
-                }
-                o.lang = value;
-            } else if (arg == QLatin1String("--set")) {
-                if (!value.contains(u'=')) {
-                    return fail(QStringLiteral("--set takes FIELD=VALUE"));
-                }
-                o.sets << value;
-            } else {
-                const QString camera = value.toUpper();
-                if (camera.size() != 1 || camera[0] < u'A' || camera[0] > u'D') {
-                    return fail(QStringLiteral("--camera takes A, B, C or D"));
-                }
-                o.camera = camera[0].unicode() - u'A';
-            }
-            continue;
-        }
-        if (arg.startsWith(u'-') && arg.size() > 1) {
-            return fail(QStringLiteral("unknown option ") + arg);
-        }
-        if (o.command.isEmpty()) {
-            o.command = arg;
-        } else {
-            o.files << arg;
-        }
+    // The texts live in CliHelpText; the parser only needs the names and which take a value.
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption lang(QStringLiteral("lang"), {}, QStringLiteral("LANG"));
+    const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption set(QStringLiteral("set"), {}, QStringLiteral("F=V"));
+    const QCommandLineOption camera(QStringLiteral("camera"), {}, QStringLiteral("CAMERA"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    QCommandLineParser parser;
+    parser.addOptions({port, timeout, lang, quiet, json, set, camera, help, version});
+    if (!parser.parse(QStringList{QStringLiteral("zorva-cli")} + args)) {
+        return fail(parser.errorText());
     }
-    if (o.help) {
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    if (o.help || o.version) {
         return parsed;
     }
-    if (o.command.isEmpty()) {
+    o.port = parser.value(port);
+    o.quiet = parser.isSet(quiet);
+    o.json = parser.isSet(json);
+    o.sets = parser.values(set);
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        o.timeoutSeconds = parser.value(timeout).toInt(&ok);
+        if (!ok || o.timeoutSeconds < 1 || o.timeoutSeconds > 3600) {
+            return fail(QStringLiteral("--timeout takes whole seconds, 1 to 3600"));
+        }
+    }
+    if (parser.isSet(lang)) {
+        o.lang = parser.value(lang);
+        if (o.lang != QLatin1String("pl") && o.lang != QLatin1String("en")) {
+            return fail(QStringLiteral("--lang takes pl or en"));
+        }
+    }
+    for (const QString& value : o.sets) {
+        if (!value.contains(u'=')) {
+            return fail(QStringLiteral("--set takes FIELD=VALUE"));
+        }
+    }
+    if (parser.isSet(camera)) {
+        const QString letter = parser.value(camera).toUpper();
+        if (letter.size() != 1 || letter[0] < u'A' || letter[0] > u'D') {
+            return fail(QStringLiteral("--camera takes A, B, C or D"));
+        }
+        o.camera = letter[0].unicode() - u'A';
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
         return fail(QStringLiteral("no command given"));
     }
-    const auto count = FileCounts().find(o.command);
-    if (count == FileCounts().end()) {
+    o.command = positional.first();
+    o.files = positional.mid(1);
+    const auto rule = std::find_if(Commands().begin(), Commands().end(), [&](const auto& r) {
+        return o.command == QLatin1String(r.name);
+    });
+    if (rule == Commands().end()) {
         return fail(QStringLiteral("unknown command ") + o.command);
     }
-    if (o.files.size() != count->second) {
-        return fail(QStringLiteral("%1 takes %2 file name(s)").arg(o.command).arg(count->second));
+    if (o.files.size() != rule->files) {
+        return fail(QStringLiteral("%1 takes %2 file name(s)").arg(o.command).arg(rule->files));
     }
-    if (!o.sets.isEmpty() && o.command != QLatin1String("write")) {
-        return fail(QStringLiteral("--set belongs to write"));
+    // An option the command would ignore is more likely a mistake than a wish.
+    const QStringList everywhere = {QStringLiteral("lang"), QStringLiteral("q"),
+                                    QStringLiteral("quiet")};
+    for (const QString& name : parser.optionNames()) {
+        if (!everywhere.contains(name) && !rule->options.contains(name)) {
+            return fail(QStringLiteral("--%1 is not an option of %2").arg(name, o.command));
+        }
     }
     return parsed;
 }
 
+QString CliVersionText()
+{
+    return QStringLiteral("zorva-cli " ZORVA_VERSION);
+}
+
 QString CliHelpText()
 {
-    return QStringLiteral(R"(Usage: zorva-cli [OPTIONS] COMMAND ...
+    return QStringLiteral(R"(Usage: zorva-cli [OPTIONS] COMMAND [FILE ...]
 
 The ZORVA module's configuration, status, clock and pictures from the command line, over the
-same link as the window program zorva-config (same frames, time-outs, retries and log file).
+same link as the window program zorva-config (same frames, retries and log file).
 
-Commands
-  status [--json]                 firmware, the module's clock, cameras present/on, inputs
+Commands:
+  status                          firmware, the module's clock, cameras present/on, inputs
   read FILE.zrd                   the configuration into a file (2048 bytes, as Save after a read)
   write FILE.zrd [--set F=V ...]  load, change fields, write, wait for the restart, read back
                                   and compare; succeeds only when the module holds what was written
-  show FILE.zrd [--json]          the fields of a file as the window shows them (no port)
+  show FILE.zrd                   the fields of a file as the window shows them (no port)
   diff A.zrd B.zrd                the fields in which two files differ (no port)
   clock                           set the module's clock to this computer's local time
   picture [--camera A-D] OUT.jpg  fetch one picture (camera A by default)
   events                          print the module's event reports as they arrive, until Ctrl+C
 
-Options
-  --port NAME       COM1..COM8 (through the [ports] aliases of the settings file, as in the
-                    window program) or a device path; default: the port the window program stored
-  --timeout SECONDS how long to wait for the module in each step (default 30)
-  --lang pl|en      language of captions and messages (default: the window program's)
-  --quiet           no progress on standard error
-  --json            results as JSON (status, show)
-  --set F=V         change a field before writing; repeatable, applied in order with the window's
-                    rules and ranges. Fields:
-                      camA camB camC camD kol et mdm mdm2 srtc dhcp   0 or 1
-                      obraz 1/1, 1/2 or 1/4        dz pz 1-255       ps 1-65535
-                      ncp tcp 0-240   nmx tmx powt 0-20   oz 0-240   tt 0-255
-                      vip vmask vgate sip a.b.c.d   id (8 letters, digits, blanks)
-                      pass (16 characters)          tel tel2 (24 of 0-9 , W w ( ) ! " # $ % & ')
-                    A value out of range is refused before the port is opened; so is a field the
-                    window keeps disabled (the port while Ethernet is off, the module's addresses
-                    while DHCP is on).
-  --help            this text
+Options:
+  --port NAME        the serial port: COM1, COM2, ... (also above COM8, such as COM12) or a
+                     device path. On Linux a COM name goes through the [ports] aliases of the
+                     window program's settings file, and COMn without one is /dev/ttyS<n-1>.
+                     Default: the port the window program stored.
+  --timeout SECONDS  give up when the module has stayed silent this long while a request of
+                     the program waits for its answer (default 30). Every reply or picture
+                     packet starts the count again; the program's own pauses (until its next
+                     step, before it repeats a request) do not count.
+  --lang pl|en       language of captions and of what the module and the port report
+                     (default: the window program's)
+  -q, --quiet        no progress on standard error
+  --json             results as JSON: status and show one object, events one object a line
+  --set F=V          change a field before writing; repeatable, applied in order with the
+                     window's rules and ranges (fields below). A value out of range is refused
+                     before the port is opened; so is a change of a field that the window
+                     keeps disabled (the port while Ethernet is off, the module's addresses
+                     while DHCP is on). Every value that show --json prints is taken back.
+  --camera A-D       the camera of picture
+  -h, --help         this text
+  --version          the program's version
+  --                 the end of the options: what follows is the command and its files
 
-Exit codes
-  0  done
-  1  failed: the module reported an error, a file could not be written
-  2  usage error, or a --set value refused
-  3  the port could not be opened (the reason is printed: permission, in use, not present,
-     not a serial device)
-  4  no answer from the module within the time-out
-  5  write not verified: refused by the module, read back different, or the module did not
-     come back after its restart
-  6  a configuration file could not be read
+An option that the command does not use is refused. --option=value is the same as
+--option value.
+
+Fields of --set:
+  camA camB camC camD kol et mdm mdm2 srtc dhcp
+                     true or false (also 1 or 0, on or off)
+  obraz              1/1, 1/2 or 1/4
+  dz pz              1 to 255
+  ps                 1 to 65535
+  ncp tcp oz         0 to 240
+  nmx tmx powt       0 to 20
+  tt                 0 to 255
+  vip vmask vgate sip
+                     an address a.b.c.d
+  id                 at most 8 letters, digits or blanks
+  pass               at most 16 printable ASCII characters
+  tel tel2           at most 24 of %1
+
+Exit codes:
+  0    done
+  1    failed: the module reported an error or has no picture to send, a file could not be
+       written; diff: the files differ
+  2    usage error, or a --set value refused
+  3    the port could not be opened (the reason is printed: no access, in use, not present,
+       not a serial device)
+  4    no answer: the module stayed silent for --timeout
+  5    write not verified: refused by the module, read back different, or the module did not
+       come back after its restart
+  6    a configuration file could not be read
+  130  interrupted (Ctrl+C, SIGTERM)
 
 Results go to standard output, progress and errors to standard error.
-)");
+)")
+        .arg(PhoneCharactersText());
 }
 
 } // namespace zorva::cli

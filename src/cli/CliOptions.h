@@ -10,21 +10,24 @@ namespace zorva::cli {
 // Documented in the help text; scripts rely on them.
 enum ExitCode {
     kDone = 0,
-    kFailed = 1,           // the module reported an error, a file could not be written
+    kFailed = 1,           // the module reported an error, a file could not be written; diff:
+                           // the files differ
     kUsage = 2,            // the command line, or a --set value, was refused
     kPortNotOpened = 3,    // the port could not be opened (the reason is printed)
-    kNoAnswer = 4,         // the module did not answer within the time-out
+    kNoAnswer = 4,         // the module stayed silent for the time-out
     kWriteNotVerified = 5, // refused, read back different, or not back after its restart
     kFileNotReadable = 6,  // a configuration file could not be read
+    kInterrupted = 130,    // SIGINT or SIGTERM (Ctrl+C), as shells report them
 };
 
 struct CliOptions {
     QString port;            // empty: the port the window program has stored
-    int timeoutSeconds = 30; // for each conversation with the module
+    int timeoutSeconds = 30; // how long the module may stay silent while a request waits
     QString lang;            // "pl", "en", or empty: the window program's stored language
     bool quiet = false;
     bool json = false;
     bool help = false;
+    bool version = false;
     QString command;
     QStringList files;
     QStringList sets; // "F=V" in the order given
@@ -40,5 +43,6 @@ struct ParsedCli {
 ParsedCli ParseCli(const QStringList& args);
 
 QString CliHelpText();
+QString CliVersionText();
 
 } // namespace zorva::cli

@@ -1,10 +1,11 @@
 #include "cli/CliSession.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
-#include "cli/PortProblem.h"
 #include "link/LinkCore.h"
 #include "link/TComm64LinkPort.h"
 #include "serial/TComm64.h"
@@ -32,6 +33,13 @@ void CliView::Memo2Add(const QString& line)
 {
     if (onEventLine) {
         onEventLine(line);
+    }
+}
+
+void CliView::NoteEventFrame(std::span<const std::uint8_t> frame)
+{
+    if (onEventFrame) {
+        onEventFrame(frame);
     }
 }
 
@@ -78,17 +86,23 @@ int CountingPort::_Write_(const std::uint8_t* buffer, int count)
     if (count >= 4 && buffer[3] == kCmdDane) {
         ++configRequests;
     }
-    return port_._Write_(buffer, count);
+    const int written = port_._Write_(buffer, count);
+    if (count > 0 && onRequest_) {
+        onRequest_();
+    }
+    return written;
 }
 
-CliSession::CliSession(const QString& portName, std::function<void(const QString&)> progress)
-    : progress_(std::move(progress)), view_(*this), preview_(*this),
-      editing_(config_, network_, view_), comm_(std::make_unique<TComm64>())
+CliSession::CliSession(const QString& portName, int silenceLimitMs,
+                       std::function<void(const QString&)> progress)
+    : progress_(std::move(progress)), silenceLimitMs_(silenceLimitMs), view_(*this),
+      preview_(*this), editing_(config_, network_, view_), comm_(std::make_unique<TComm64>())
 {
+    sinceStart_.start();
     ApplyPortRSDefaults(*comm_);
     comm_->setDeviceName(portName);
     commPort_ = std::make_unique<TComm64LinkPort>(*comm_);
-    port_ = std::make_unique<CountingPort>(*commPort_);
+    port_ = std::make_unique<CountingPort>(*commPort_, [this] { NoteRequest(); });
     core_ = std::make_unique<LinkCore>(*port_, view_, preview_, clock_, config_, network_);
     // The window program's log file: its ini file sits beside this program.
     const QString windowProgram =
@@ -96,7 +110,7 @@ CliSession::CliSession(const QString& portName, std::function<void(const QString
     core_->setLogFilePath(
         StartLogFileFrom(IniPathForProgram(windowProgram), QDateTime::currentDateTime()));
     comm_->setOnRxCharSignal(
-        [this](QObject* sender, std::int32_t count) { core_->PortRSRxCharSignal(sender, count); });
+        [this](QObject* sender, std::int32_t count) { ReceiveEvent(sender, count); });
     // Until the port is open the core's own tick does nothing useful; Open starts it.
     core_->Timer1().stop();
 }
@@ -111,8 +125,9 @@ bool CliSession::Open(QString* reason)
 {
     core_->OpenPort();
     if (!port_->Enabled()) {
-        if (reason != nullptr) {
-            *reason = PortOpenProblem(comm_->DeviceName());
+        const std::optional<PortFailure>& failure = comm_->OpenFailure();
+        if (reason != nullptr && failure) {
+            *reason = PortFailureText(*failure);
         }
         return false;
     }
@@ -120,29 +135,68 @@ bool CliSession::Open(QString* reason)
     return true;
 }
 
-bool CliSession::Interrupted()
+void CliSession::CountSilence()
 {
-    return gInterrupted;
+    const qint64 now = sinceStart_.elapsed();
+    if (requests_ > answered_) {
+        const qint64 from = std::max(countedUpTo_, lastRequestAt_);
+        const qint64 to = std::min(now, lastRequestAt_ + core_->Timer1().interval());
+        silenceMs_ += std::max<qint64>(0, to - from);
+    }
+    countedUpTo_ = now;
 }
 
-bool CliSession::RunUntil(const std::function<bool()>& done, int timeoutMs)
+void CliSession::NoteRequest()
 {
-    if (done()) {
-        return true;
+    CountSilence();
+    ++requests_;
+    lastRequestAt_ = countedUpTo_;
+}
+
+void CliSession::ReceiveEvent(QObject* sender, int count)
+{
+    const std::uint64_t requestsBefore = requests_;
+    const std::uint64_t consumedBefore = core_->Counters().consumed;
+    core_->PortRSRxCharSignal(sender, count);
+    if (core_->Counters().consumed != consumedBefore) {
+        // Requests written while the frames were handled still wait for their answers.
+        CountSilence();
+        silenceMs_ = 0;
+        answered_ = requestsBefore;
+    }
+}
+
+WaitEnd CliSession::RunUntil(const std::function<bool()>& done, bool untilDoneOnly)
+{
+    const auto end = [&] {
+        TakeMessages();
+        CountSilence();
+        if (done()) {
+            return std::optional(WaitEnd::kDone);
+        }
+        if (gInterrupted) {
+            return std::optional(WaitEnd::kInterrupted);
+        }
+        if (!untilDoneOnly && silenceMs_ >= silenceLimitMs_) {
+            return std::optional(WaitEnd::kSilent);
+        }
+        return std::optional<WaitEnd>();
+    };
+    std::optional<WaitEnd> ended = end();
+    if (ended) {
+        return *ended;
     }
     QEventLoop loop;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        TakeMessages();
-        if (done() || gInterrupted) {
+        ended = end();
+        if (ended) {
             loop.quit();
         }
     });
     check.start(kCheckMs);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
-    TakeMessages();
-    return done();
+    return *ended;
 }
 
 bool CliSession::Connected() const

@@ -7,8 +7,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -59,6 +61,8 @@ public:
     void ShowPortSettingsModal() override {}
     bool Polski1Checked() const override { return polish; }
     void ShowWriteCheckNote(const QString& text) override { writeCheckNote = text; }
+    void NoteModuleReport(const ModuleReport& report) override { reports.push_back(report); }
+    void NoteEventFrame(std::span<const std::uint8_t> frame) override;
 
     void ResetPollCounter() override;
     QString FirmwareVersion() const override;
@@ -66,10 +70,13 @@ public:
 
     QString left, right, statusBar, unsupported, writeCheckNote;
     QStringList memo1, errors, information;
+    std::vector<ModuleReport> reports;
     int statusReplies = 0;
     bool polish = true;
     // Each line of the event list as it is added (event reports and checksum errors).
     std::function<void(const QString&)> onEventLine;
+    // Each event report frame, before its line.
+    std::function<void(std::span<const std::uint8_t>)> onEventFrame;
 
 private:
     CliSession& session_;
@@ -100,7 +107,10 @@ private:
 // Counts what the core writes, so that a reply can be told from no reply.
 class CountingPort final : public LinkPort {
 public:
-    explicit CountingPort(LinkPort& port) : port_(port) {}
+    CountingPort(LinkPort& port, std::function<void()> onRequest)
+        : port_(port), onRequest_(std::move(onRequest))
+    {
+    }
     bool Enabled() const override { return port_.Enabled(); }
     void Open() override { port_.Open(); }
     void Close() override { port_.Close(); }
@@ -109,25 +119,33 @@ public:
     int _Read_(std::uint8_t* buffer, int count) override { return port_._Read_(buffer, count); }
     bool DTR(bool state) override { return port_.DTR(state); }
     bool RTS(bool state) override { return port_.RTS(state); }
+    std::optional<PortFailure> OpenFailure() const override { return port_.OpenFailure(); }
 
     int configRequests = 0; // DANE frames written
 
 private:
     LinkPort& port_;
+    std::function<void()> onRequest_;
 };
+
+// How a wait for the module ended.
+enum class WaitEnd { kDone, kSilent, kInterrupted };
 
 class CliSession {
 public:
-    // `portName`: a COM name or a device path; `progress` prints a progress line (or nothing).
-    CliSession(const QString& portName, std::function<void(const QString&)> progress);
+    // `portName`: a COM name or a device path; `silenceLimitMs`: how long the module may stay
+    // silent while a request waits for its answer; `progress` prints a progress line (or
+    // nothing).
+    CliSession(const QString& portName, int silenceLimitMs,
+               std::function<void(const QString&)> progress);
     ~CliSession();
 
-    // Opens the port exclusively; false with the reason when it cannot be opened.
+    // Opens the port exclusively; false with the reason, in the current language, when it
+    // cannot be opened.
     bool Open(QString* reason);
-    // Runs the event loop until `done` holds, or `timeoutMs` passed, or an interruption (SIGINT,
-    // SIGTERM) came. True when `done` holds.
-    bool RunUntil(const std::function<bool()>& done, int timeoutMs);
-    static bool Interrupted();
+    // Runs the event loop until `done` holds or an interruption (SIGINT, SIGTERM) came, and,
+    // unless `untilDoneOnly`, until the module has stayed silent for the silence limit.
+    WaitEnd RunUntil(const std::function<bool()>& done, bool untilDoneOnly = false);
 
     // Connected: a status reply came and the configuration read that it starts has ended.
     bool Connected() const;
@@ -150,7 +168,22 @@ private:
     friend class CliView;
     friend class CliPreview;
 
+    // The module's silence counts while a request waits for its answer, for one step of the
+    // sequencer after each request written; the rest of the sequencer's wait before it repeats
+    // a request, and the wait for its next step, are its own. Any frame accepted from the
+    // module answers every request written before it.
+    void CountSilence();
+    void NoteRequest();
+    void ReceiveEvent(QObject* sender, int count);
+
     std::function<void(const QString&)> progress_;
+    int silenceLimitMs_;
+    QElapsedTimer sinceStart_;
+    qint64 silenceMs_ = 0;
+    qint64 countedUpTo_ = 0;
+    qint64 lastRequestAt_ = 0;
+    std::uint64_t requests_ = 0;
+    std::uint64_t answered_ = 0;
     ConfigRecord config_;
     NetworkRecord network_;
     CliView view_;

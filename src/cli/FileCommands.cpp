@@ -1,6 +1,6 @@
 #include "cli/FileCommands.h"
 
-#include <QJsonArray>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -26,8 +26,18 @@ bool Load(const QString& file, ConfigRecord& record)
 {
     ConfigRecord::Image image{};
     if (!LoadBlock(file, image)) {
-        PrintError(
-            QStringLiteral("%1: not readable as a configuration file (2048 bytes)").arg(file));
+        const QFileInfo info(file);
+        if (!info.exists()) {
+            PrintError(QStringLiteral("%1: not found").arg(file));
+        } else if (info.isDir()) {
+            PrintError(QStringLiteral("%1: is a folder").arg(file));
+        } else if (info.size() < static_cast<qint64>(image.size())) {
+            PrintError(QStringLiteral("%1: not a configuration file (%2 bytes, not 2048)")
+                           .arg(file)
+                           .arg(info.size()));
+        } else {
+            PrintError(QStringLiteral("%1: cannot be read").arg(file));
+        }
         return false;
     }
     record.Load(image);
@@ -75,22 +85,20 @@ int RunShow(const CliOptions& options)
     OfflineLink link;
     RecordEditing editing(record, network, link);
     editing.ShowConfig();
-    QJsonArray fields;
+    // JSON: each value typed, under the name that --set takes it back by.
+    QJsonObject fields;
     for (const RecordField& field : RecordFields()) {
         if (!FieldShownInWindow(field)) {
             continue;
         }
-        const QString caption = FieldCaption(field);
-        const QString value = FieldValueText(field, record);
         if (options.json) {
-            fields.append(QJsonObject{{QStringLiteral("name"), QLatin1String(field.name)},
-                                      {QStringLiteral("caption"), caption},
-                                      {QStringLiteral("value"), value}});
+            fields.insert(QLatin1String(field.name),
+                          QJsonValue::fromVariant(FieldValue(field, record)));
         } else {
             PrintResult(QStringLiteral("%1 %2 %3")
                             .arg(QLatin1String(field.name), -6)
-                            .arg(caption + u':', -40)
-                            .arg(value));
+                            .arg(FieldCaption(field) + u':', -40)
+                            .arg(FieldValueText(field, record)));
         }
     }
     if (options.json) {
@@ -118,8 +126,10 @@ int RunDiff(const CliOptions& options)
     }
     if (differences.empty()) {
         PrintProgress(options.quiet, QStringLiteral("no differences"));
+        return kDone;
     }
-    return kDone;
+    // As diff(1): 1 when the files differ.
+    return kFailed;
 }
 
 } // namespace zorva::cli

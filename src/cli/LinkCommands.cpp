@@ -1,10 +1,13 @@
 #include "cli/LinkCommands.h"
 
+#include <cstdlib>
 #include <memory>
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -13,7 +16,9 @@
 #include "cli/CliSession.h"
 #include "cli/FileCommands.h"
 #include "config/ConfigBlock.h"
+#include "link/EventDecoder.h"
 #include "link/LinkCore.h"
+#include "serial/DeviceNames.h"
 #include "serial/StoredPort.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
@@ -23,29 +28,30 @@ namespace zorva::cli {
 namespace {
 
 constexpr std::size_t kStatusLayout = 18;
-// The module's restart and the read after it take longer than one conversation.
-constexpr int kWriteRounds = 3;
-
-int TimeoutMs(const CliOptions& options)
-{
-    return options.timeoutSeconds * 1000;
-}
+constexpr std::uint8_t kErrorNoMessage = 0xCC;
 
 std::unique_ptr<CliSession> MakeSession(const CliOptions& options)
 {
     const QString port = options.port.isEmpty() ? StoredPortName() : options.port;
     const bool quiet = options.quiet;
-    auto session = std::make_unique<CliSession>(
-        port, [quiet](const QString& text) { PrintProgress(quiet, text); });
+    auto session =
+        std::make_unique<CliSession>(port, options.timeoutSeconds * 1000,
+                                     [quiet](const QString& text) { PrintProgress(quiet, text); });
     session->view().polish = options.lang == QLatin1String("pl");
     return session;
 }
 
-QString NoAnswer(CliSession& session, const CliOptions& options)
+// Prints why a wait ended without its result; the exit code.
+int WaitFailed(CliSession& session, const CliOptions& options, WaitEnd end)
 {
-    return QStringLiteral("no answer from the module on %1 within %2 s")
-        .arg(session.DeviceName())
-        .arg(options.timeoutSeconds);
+    if (end == WaitEnd::kInterrupted) {
+        PrintError(QStringLiteral("interrupted"));
+        return kInterrupted;
+    }
+    PrintError(QStringLiteral("no answer from the module on %1: silent for %2 s")
+                   .arg(session.DeviceName())
+                   .arg(options.timeoutSeconds));
+    return kNoAnswer;
 }
 
 // Opens the port and waits for the module; kDone, or the exit code after printing why.
@@ -57,22 +63,32 @@ int Connect(CliSession& session, const CliOptions& options, bool waitForRead)
         return kPortNotOpened;
     }
     session.Progress(QStringLiteral("%1 opened, waiting for the module").arg(session.DeviceName()));
-    const bool answered = session.RunUntil(
-        [&] {
-            return session.Unsupported() ||
-                   (waitForRead ? session.ConfigurationRead() : session.Connected());
-        },
-        TimeoutMs(options));
+    const WaitEnd end = session.RunUntil([&] {
+        return session.Unsupported() ||
+               (waitForRead ? session.ConfigurationRead() : session.Connected());
+    });
     if (session.Unsupported()) {
         PrintError(session.view().unsupported.replace(u'\r', u' ').simplified());
         return kFailed;
     }
-    if (!answered) {
-        PrintError(CliSession::Interrupted() ? QStringLiteral("interrupted")
-                                             : NoAnswer(session, options));
-        return kNoAnswer;
+    return end == WaitEnd::kDone ? kDone : WaitFailed(session, options, end);
+}
+
+// A file that the command will write goes into a folder that exists: checked before the module
+// is asked for anything.
+bool OutputFolderExists(const QString& file)
+{
+    const QFileInfo info(file);
+    if (!info.absoluteDir().exists()) {
+        PrintError(QStringLiteral("%1: the folder %2 does not exist")
+                       .arg(file, QDir::toNativeSeparators(info.absolutePath())));
+        return false;
     }
-    return kDone;
+    if (info.isDir()) {
+        PrintError(QStringLiteral("%1: is a folder").arg(file));
+        return false;
+    }
+    return true;
 }
 
 QString Letters(std::uint8_t bits, const char* names)
@@ -84,6 +100,34 @@ QString Letters(std::uint8_t bits, const char* names)
         }
     }
     return letters.isEmpty() ? QStringLiteral("-") : letters.join(u' ');
+}
+
+// ISO 8601 with the offset from UTC written out, "+00:00" included.
+QString TimeWithOffset(const QDateTime& time)
+{
+    const int offset = time.offsetFromUtc();
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) / 60 % 60, 2, 10, QLatin1Char('0'));
+}
+
+// One line of `events --json`: the time received, the code and text, the arguments typed.
+QString EventJson(const DecodedEvent& event)
+{
+    QJsonArray arguments;
+    for (qsizetype i = 0; i < event.arguments.size(); ++i) {
+        if (event.kinds[i] == QLatin1String("int")) {
+            arguments.append(event.arguments[i].toInt());
+        } else {
+            arguments.append(event.arguments[i]);
+        }
+    }
+    const QJsonObject line{{QStringLiteral("time"), TimeWithOffset(QDateTime::currentDateTime())},
+                           {QStringLiteral("code"), event.code},
+                           {QStringLiteral("text"), event.text},
+                           {QStringLiteral("arguments"), arguments}};
+    return QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact));
 }
 
 } // namespace
@@ -118,6 +162,7 @@ int RunStatus(const CliOptions& options)
                                   : session->view().right.trimmed();
     const std::uint8_t cameras = status[16];
     const std::uint8_t inputs = status[17];
+    const QString device = QDir::toNativeSeparators(DevicePathOf(session->DeviceName()));
     if (options.json) {
         QJsonObject channels;
         for (int c = 0; c < 4; ++c) {
@@ -129,15 +174,15 @@ int RunStatus(const CliOptions& options)
         for (int i = 0; i < 8; ++i) {
             in.insert(QStringLiteral("In") + QLatin1Char("ABCDEFGH"[i]), ((inputs >> i) & 1) != 0);
         }
-        const QJsonObject result{{QStringLiteral("port"), session->DeviceName()},
-                                 {QStringLiteral("firmware"), firmware},
-                                 {QStringLiteral("clock"), clockText},
-                                 {QStringLiteral("cameras"), channels},
-                                 {QStringLiteral("inputs"), in}};
+        const QJsonObject result{
+            {QStringLiteral("port"), session->DeviceName()}, {QStringLiteral("device"), device},
+            {QStringLiteral("firmware"), firmware},          {QStringLiteral("clock"), clockText},
+            {QStringLiteral("cameras"), channels},           {QStringLiteral("inputs"), in}};
         PrintResult(QString::fromUtf8(QJsonDocument(result).toJson().trimmed()));
         return kDone;
     }
     PrintResult(QStringLiteral("port:            %1").arg(session->DeviceName()));
+    PrintResult(QStringLiteral("device:          %1").arg(device));
     PrintResult(QStringLiteral("firmware:        %1").arg(firmware));
     PrintResult(QStringLiteral("clock:           %1").arg(clockText));
     PrintResult(QStringLiteral("cameras present: %1").arg(Letters(cameras & 0x0F, "ABCD")));
@@ -149,6 +194,9 @@ int RunStatus(const CliOptions& options)
 
 int RunRead(const CliOptions& options)
 {
+    if (!OutputFolderExists(options.files[0])) {
+        return kFailed;
+    }
     auto session = MakeSession(options);
     if (const int code = Connect(*session, options, true); code != kDone) {
         return code;
@@ -183,33 +231,33 @@ int RunWrite(const CliOptions& options)
         QStringLiteral("writing %1 to %2").arg(options.files[0], session->DeviceName()));
 
     bool checking = false;
-    bool announcedRestart = false;
     const auto refused = [&] { return view.information.contains(Texts().txtNotWritten); };
-    const bool ended = session->RunUntil(
-        [&] {
-            if (core.writeCheck() != LinkCore::WriteCheck::None) {
-                checking = true;
-                if (!announcedRestart) {
-                    announcedRestart = true;
-                    session->Progress(
-                        QStringLiteral("written; the module restarts and is read back"));
-                }
-            }
-            return refused() || (checking && core.writeCheck() == LinkCore::WriteCheck::None) ||
-                   (!checking && !core.writeit());
-        },
-        TimeoutMs(options) * kWriteRounds);
+    const WaitEnd end = session->RunUntil([&] {
+        if (!checking && core.writeCheck() != LinkCore::WriteCheck::None) {
+            checking = true;
+            session->Progress(QStringLiteral("written; the module restarts and is read back"));
+        }
+        return refused() || (checking && core.writeCheck() == LinkCore::WriteCheck::None) ||
+               (!checking && !core.writeit());
+    });
     if (refused()) {
         PrintError(QStringLiteral("write not verified: the module refused it (0xBB)"));
         return kWriteNotVerified;
     }
-    if (!checking) {
-        PrintError(CliSession::Interrupted() ? QStringLiteral("interrupted")
-                                             : NoAnswer(*session, options));
-        return kNoAnswer;
+    if (end == WaitEnd::kInterrupted && checking) {
+        PrintError(QStringLiteral("interrupted: the module acknowledged the write (0xAA); it was "
+                                  "sent but not checked"));
+        return kInterrupted;
     }
-    if (!ended) {
-        // Acknowledged, but the module is not back within the time-out.
+    if (end != WaitEnd::kDone && !checking) {
+        return WaitFailed(*session, options, end);
+    }
+    if (!checking) {
+        // The link was lost before the module acknowledged the write.
+        return WaitFailed(*session, options, WaitEnd::kSilent);
+    }
+    if (end == WaitEnd::kSilent) {
+        // Acknowledged, but the module stayed silent after its restart.
         PrintError(QStringLiteral("write not verified: ") + Texts().txtWriteNotVerified);
         return kWriteNotVerified;
     }
@@ -221,8 +269,8 @@ int RunWrite(const CliOptions& options)
     // The whole list (the message box's text may be cut), or why there is none.
     const QStringList& lines = core.WriteCheckDifferences();
     PrintError(QStringLiteral("write not verified"));
-    PrintResult(lines.isEmpty() ? view.errors.join(u'\n')
-                                : (QStringList{Texts().txtWriteDiffers} + lines).join(u'\n'));
+    PrintError(lines.isEmpty() ? view.errors.join(u'\n')
+                               : (QStringList{Texts().txtWriteDiffers} + lines).join(u'\n'));
     return kWriteNotVerified;
 }
 
@@ -239,10 +287,10 @@ int RunClock(const CliOptions& options)
     session->TakeMessages();
     // The module has no reply to the clock frame; its next status replies show the new time.
     const int replies = session->view().statusReplies;
-    if (!session->RunUntil([&] { return session->view().statusReplies >= replies + 2; },
-                           TimeoutMs(options))) {
-        PrintError(NoAnswer(*session, options));
-        return kNoAnswer;
+    const WaitEnd end =
+        session->RunUntil([&] { return session->view().statusReplies >= replies + 2; });
+    if (end != WaitEnd::kDone) {
+        return WaitFailed(*session, options, end);
     }
     PrintResult(QStringLiteral("clock set to %1; the module shows %2")
                     .arg(sent, session->view().right.simplified()));
@@ -251,33 +299,52 @@ int RunClock(const CliOptions& options)
 
 int RunPicture(const CliOptions& options)
 {
+    if (!OutputFolderExists(options.files[0])) {
+        return kFailed;
+    }
     auto session = MakeSession(options);
     if (const int code = Connect(*session, options, true); code != kDone) {
         return code;
     }
     CliPreview& preview = session->preview();
+    CliView& view = session->view();
+    // What the module said instead of a picture ends it at once; a report without a text of
+    // its own (0xCC) changes nothing, as in the window.
+    const auto refusal = [&]() -> std::optional<ModuleReport> {
+        for (const ModuleReport& report : view.reports) {
+            if (report.kind != ModuleReport::Kind::kError || report.code != kErrorNoMessage) {
+                return report;
+            }
+        }
+        return std::nullopt;
+    };
+    view.reports.clear();
+    view.errors.clear();
     preview.camera = options.camera;
     preview.SB_playClick();
     QElapsedTimer sinceProgress;
     sinceProgress.start();
-    const bool done = session->RunUntil(
-        [&] {
-            if (sinceProgress.elapsed() >= 1000) {
-                sinceProgress.restart();
-                session->Progress(QStringLiteral("picture: %1 packets").arg(preview.packets));
-            }
-            return !preview.picture.isEmpty() || !session->view().errors.isEmpty() ||
-                   !session->Connected();
-        },
-        TimeoutMs(options));
+    const WaitEnd end = session->RunUntil([&] {
+        if (sinceProgress.elapsed() >= 1000) {
+            sinceProgress.restart();
+            session->Progress(QStringLiteral("picture: %1 packets").arg(preview.packets));
+        }
+        return !preview.picture.isEmpty() || refusal() || !view.errors.isEmpty() ||
+               !session->Connected();
+    });
     session->core().setPictcnt(kPictStopped);
-    if (!session->view().errors.isEmpty()) {
-        PrintError(session->view().errors.join(u' '));
+    const QChar camera = QLatin1Char("ABCD"[options.camera]);
+    if (const auto report = refusal()) {
+        PrintError(
+            QStringLiteral("picture of camera %1: %2").arg(camera).arg(ModuleReportText(*report)));
         return kFailed;
     }
-    if (!done || preview.picture.isEmpty()) {
-        PrintError(NoAnswer(*session, options));
-        return kNoAnswer;
+    if (!view.errors.isEmpty()) {
+        PrintError(view.errors.join(u' '));
+        return kFailed;
+    }
+    if (end != WaitEnd::kDone || preview.picture.isEmpty()) {
+        return WaitFailed(*session, options, end == WaitEnd::kDone ? WaitEnd::kSilent : end);
     }
     QSaveFile file(options.files[0]);
     if (!file.open(QIODevice::WriteOnly) || file.write(preview.picture) != preview.picture.size() ||
@@ -286,7 +353,7 @@ int RunPicture(const CliOptions& options)
         return kFailed;
     }
     PrintResult(QStringLiteral("picture of camera %1: %2 (%3 bytes)")
-                    .arg(QLatin1Char("ABCD"[options.camera]))
+                    .arg(camera)
                     .arg(options.files[0])
                     .arg(preview.picture.size()));
     return kDone;
@@ -299,24 +366,30 @@ int RunEvents(const CliOptions& options)
     session->view().onEventLine = [&](const QString& line) {
         if (line.startsWith(checksumError)) {
             PrintProgress(options.quiet, line);
-        } else {
+        } else if (!options.json) {
             PrintResult(line);
         }
     };
+    if (options.json) {
+        session->view().onEventFrame = [&](std::span<const std::uint8_t> frame) {
+            PrintResult(EventJson(DecodeEvent(frame, session->core().EventLanguageFile())));
+        };
+    }
     if (const int code = Connect(*session, options, false); code != kDone) {
         return code;
     }
     session->Progress(QStringLiteral("waiting for event reports; Ctrl+C ends"));
-    bool connected = true;
-    while (!CliSession::Interrupted()) {
-        session->RunUntil([&] { return session->Connected() != connected; }, 1000);
-        if (session->Connected() != connected) {
-            connected = session->Connected();
-            session->Progress(connected ? QStringLiteral("the module answers again")
-                                        : QStringLiteral("no answer from the module"));
+    // Only an interruption ends it; a module that falls silent is reported and waited for.
+    for (bool connected = true;;) {
+        const WaitEnd end =
+            session->RunUntil([&] { return session->Connected() != connected; }, true);
+        if (end == WaitEnd::kInterrupted) {
+            return WaitFailed(*session, options, end);
         }
+        connected = session->Connected();
+        session->Progress(connected ? QStringLiteral("the module answers again")
+                                    : QStringLiteral("no answer from the module"));
     }
-    return kDone;
 }
 
 } // namespace zorva::cli

@@ -33,6 +33,10 @@ int main(int argc, char* argv[])
         PrintResult(CliHelpText());
         return kDone;
     }
+    if (parsed.options.version) {
+        PrintResult(CliVersionText());
+        return kDone;
+    }
     if (!parsed.error.isEmpty()) {
         PrintError(parsed.error + QStringLiteral(" (zorva-cli --help lists the commands)"));
         return kUsage;
@@ -46,7 +50,7 @@ int main(int argc, char* argv[])
     } else {
         zorva::SetEnglishTexts();
     }
-    // Ctrl+C ends `events` (and any wait) with the port closed properly.
+    // Ctrl+C ends every wait with the port closed properly, and the program with exit code 130.
     std::signal(SIGINT, OnTerminationSignal);
     std::signal(SIGTERM, OnTerminationSignal);
 

@@ -160,13 +160,11 @@ QString FieldCaption(const RecordField& field)
     return name;
 }
 
-QString FieldValueText(const RecordField& field, const ConfigRecord& record)
+QVariant FieldValue(const RecordField& field, const ConfigRecord& record)
 {
     switch (field.kind) {
-    case FieldKind::Flag: {
-        const bool set = (record.byte(field.offset) & field.mask) != 0;
-        return set != field.inverted ? Texts().txtFlagOn : Texts().txtFlagOff;
-    }
+    case FieldKind::Flag:
+        return ((record.byte(field.offset) & field.mask) != 0) != field.inverted;
     case FieldKind::Size:
         switch (record.pictureSize()) {
         case PictureSize::Full:
@@ -178,20 +176,31 @@ QString FieldValueText(const RecordField& field, const ConfigRecord& record)
         }
         return QStringLiteral("1/4");
     case FieldKind::Number:
-        return QString::number(record.byte(field.offset));
+        return int{record.byte(field.offset)};
     case FieldKind::Port:
-        return QString::number(record.port());
+        return int{record.port()};
     case FieldKind::Address:
         return OctetsToText(record.ip(field.offset));
-    case FieldKind::Text: {
-        const QString shown = field.offset == cfg::pass.offset
-                                  ? ShownPassword(record)
-                                  : TrimmedFieldText(record, {field.offset, field.width, 0x20});
-        // Quoted, so that an empty text and blanks stay visible.
-        return u'"' + shown + u'"';
-    }
+    case FieldKind::Text:
+        return field.offset == cfg::pass.offset
+                   ? ShownPassword(record)
+                   : TrimmedFieldText(record, {field.offset, field.width, 0x20});
     }
     return {};
+}
+
+QString FieldValueText(const RecordField& field, const ConfigRecord& record)
+{
+    const QVariant value = FieldValue(field, record);
+    switch (field.kind) {
+    case FieldKind::Flag:
+        return value.toBool() ? Texts().txtFlagOn : Texts().txtFlagOff;
+    case FieldKind::Text:
+        // Quoted, so that an empty text and blanks stay visible.
+        return u'"' + value.toString() + u'"';
+    default:
+        return value.toString();
+    }
 }
 
 } // namespace zorva

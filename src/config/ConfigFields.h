@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QString>
+#include <QVariant>
 
 #include "config/ConfigRecord.h"
 
@@ -44,5 +45,8 @@ bool FieldShownInWindow(const RecordField& field);
 QString FieldCaption(const RecordField& field);
 // The field's value as the window shows it ("8080", "192.168.1.10", "1/4", a flag's on/off).
 QString FieldValueText(const RecordField& field, const ConfigRecord& record);
+// The same value typed, in the form that RecordEditing::Set takes back: a flag as bool (the
+// check box's state), a number or port as int, the others as text (texts unquoted).
+QVariant FieldValue(const RecordField& field, const ConfigRecord& record);
 
 } // namespace zorva

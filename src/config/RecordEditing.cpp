@@ -14,10 +14,12 @@ namespace {
 
 std::optional<bool> FlagValue(const QString& value)
 {
-    if (value == QLatin1String("1") || value == QLatin1String("on")) {
+    if (value == QLatin1String("true") || value == QLatin1String("1") ||
+        value == QLatin1String("on")) {
         return true;
     }
-    if (value == QLatin1String("0") || value == QLatin1String("off")) {
+    if (value == QLatin1String("false") || value == QLatin1String("0") ||
+        value == QLatin1String("off")) {
         return false;
     }
     return std::nullopt;
@@ -89,7 +91,7 @@ QString RangeText(const RecordField& field)
 {
     switch (field.kind) {
     case FieldKind::Flag:
-        return QStringLiteral("0 or 1");
+        return QStringLiteral("true or false (or 1/0, on/off)");
     case FieldKind::Size:
         return QStringLiteral("1/1, 1/2 or 1/4");
     case FieldKind::Number:
@@ -104,16 +106,45 @@ QString RangeText(const RecordField& field)
         if (field.offset == cfg::pass.offset) {
             return QStringLiteral("at most 16 printable ASCII characters");
         }
-        return QStringLiteral(
-            "at most 24 of the characters 0-9 , W w ( ) ! \" # $ % & ' and blank");
+        return QStringLiteral("at most 24 of the characters ") + PhoneCharactersText();
     }
     return {};
 }
 
+// The value as the record would hold it, for comparing with FieldValue; the value has passed
+// CheckValue.
+QString CanonicalValue(const RecordField& field, const QString& value)
+{
+    switch (field.kind) {
+    case FieldKind::Number:
+    case FieldKind::Port:
+        return QString::number(*WholeNumber(value, field.minimum, field.maximum));
+    case FieldKind::Address:
+        return OctetsToText(*Address(value));
+    default:
+        return value;
+    }
+}
+
 } // namespace
 
+QString PhoneCharactersText()
+{
+    QStringList shown;
+    for (char16_t c = 33; c <= 126; ++c) {
+        if (c >= u'0' && c <= u'9') {
+            if (c == u'0' && PhoneKeyPasses(c)) {
+                shown << QStringLiteral("0-9");
+            }
+        } else if (PhoneKeyPasses(c)) {
+            shown << QString(QChar(c));
+        }
+    }
+    return shown.join(u' ') + (PhoneKeyPasses(32) ? QStringLiteral(" and blank") : QString());
+}
+
 RecordEditing::RecordEditing(ConfigRecord& record, const NetworkRecord& network, EditorLink& link)
-    : editor_(Fields(), record, network, link)
+    : record_(record), editor_(Fields(), record, network, link)
 {
 }
 
@@ -259,6 +290,10 @@ QString RecordEditing::Set(const QString& name, const QString& value)
         return QStringLiteral("unknown field \"%1\"").arg(name);
     }
     if (!input->IsEnabled()) {
+        // The value it holds changes nothing: every value that a show prints can be given back.
+        if (CanonicalValue(field, value) == FieldValue(field, record_).toString()) {
+            return {};
+        }
         return QStringLiteral("%1 cannot be set: its field is disabled in the window (switch on "
                               "its path first: et=1, mdm=1 or mdm2=1, or dhcp=0)")
             .arg(name);

@@ -12,6 +12,9 @@
 
 namespace zorva {
 
+// The characters the phone fields take, for texts that list them: "! \" # ... 0-9 W w ..."
+QString PhoneCharactersText();
+
 class RecordEditing {
 public:
     RecordEditing(ConfigRecord& record, const NetworkRecord& network, EditorLink& link);
@@ -34,6 +37,7 @@ public:
 private:
     EditorFields Fields();
 
+    const ConfigRecord& record_;
     std::array<PlainCheck, 4> CB_k_;
     PlainChoice RB_size_;
     PlainCheck CB_kol_;

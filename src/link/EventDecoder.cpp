@@ -107,14 +107,15 @@ QString FormatEventPattern(const QString& pattern, const QString& first, const Q
     return result;
 }
 
-QString DecodeEventText(std::span<const std::uint8_t> frame, const QString& languageFile)
+DecodedEvent DecodeEvent(std::span<const std::uint8_t> frame, const QString& languageFile)
 {
     // Payload: the bytes between the code byte and the checksum (none for L below 2).
     const std::size_t l = frame.size() >= 3 ? frame[2] : 0;
     const std::span<const std::uint8_t> payload =
         l >= 2 && frame.size() >= l + 3 ? frame.subspan(4, l - 2) : std::span<const std::uint8_t>{};
-    const std::uint8_t code = payload.empty() ? 0 : payload[0];
-    const QString key = QString::fromLatin1(IntToHexEven(code));
+    DecodedEvent event;
+    event.code = payload.empty() ? 0 : payload[0];
+    const QString key = QString::fromLatin1(IntToHexEven(event.code));
 
     QString pattern = ReadIniString(languageFile, kSection, key, kNoPattern);
     // The argument bytes follow the event code and run on into the checksum byte.
@@ -122,14 +123,26 @@ QString DecodeEventText(std::span<const std::uint8_t> frame, const QString& lang
         l >= 2 && frame.size() >= l + 3
             ? frame.subspan(4 + std::min<std::size_t>(payload.size(), 1))
             : std::span<const std::uint8_t>{};
-    const QString first = DecodeEventArg(
-        ReadIniString(languageFile, kSection, key + QLatin1Char('a'), kNoArgument), arguments);
-    const QString second = DecodeEventArg(
-        ReadIniString(languageFile, kSection, key + QLatin1Char('b'), kNoArgument), arguments);
+    QString decoded[2];
+    for (int i = 0; i < 2; ++i) {
+        const QString kind =
+            ReadIniString(languageFile, kSection, key + QLatin1Char("ab"[i]), kNoArgument);
+        decoded[i] = DecodeEventArg(kind, arguments);
+        if (kind == QLatin1String("int") || kind == QLatin1String("ABCD")) {
+            event.kinds << kind;
+            event.arguments << decoded[i];
+        }
+    }
     if (pattern == kNoPattern) {
         pattern = QString::fromLatin1(BytesToHex(frame));
     }
-    return FormatEventPattern(pattern, first, second);
+    event.text = FormatEventPattern(pattern, decoded[0], decoded[1]);
+    return event;
+}
+
+QString DecodeEventText(std::span<const std::uint8_t> frame, const QString& languageFile)
+{
+    return DecodeEvent(frame, languageFile).text;
 }
 
 } // namespace zorva

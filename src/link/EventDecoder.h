@@ -7,6 +7,7 @@
 #include <span>
 
 #include <QString>
+#include <QStringList>
 
 namespace zorva {
 
@@ -20,9 +21,18 @@ QString DecodeEventArg(const QString& kind, std::span<const std::uint8_t>& bytes
 // no language file can make the formatting read what is not there.
 QString FormatEventPattern(const QString& pattern, const QString& first, const QString& second);
 
-// The text of an event report frame (sync pair to checksum) without the date: the pattern of
-// its code from `languageFile` with its arguments, or the frame in hexadecimal when the code has
-// no pattern.
+// An event report decoded with a language file's patterns.
+struct DecodedEvent {
+    std::uint8_t code = 0;
+    // The pattern of the code with its arguments, or the frame in hexadecimal when the code has
+    // no pattern.
+    QString text;
+    // Each argument that the language file gives a kind ("int", "ABCD"), as rendered, in order.
+    QStringList kinds, arguments;
+};
+
+// An event report frame (sync pair to checksum), without the date.
+DecodedEvent DecodeEvent(std::span<const std::uint8_t> frame, const QString& languageFile);
 QString DecodeEventText(std::span<const std::uint8_t> frame, const QString& languageFile);
 
 } // namespace zorva

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include <QDateTime>
 #include <QString>
 
+#include "link/ModuleReport.h"
 #include "shell/PortFailure.h"
 
 namespace zorva {
@@ -85,6 +87,11 @@ public:
     // A short note beside panel 0 of `StatusBar1` on the check of the latest write; empty
     // removes it.
     virtual void ShowWriteCheckNote(const QString& text) { (void)text; }
+
+    // For a view that acts on what the module reported rather than show it (zorva-cli): a
+    // picture refused or an error report, and each event report frame (sync pair to checksum).
+    virtual void NoteModuleReport(const ModuleReport& report) { (void)report; }
+    virtual void NoteEventFrame(std::span<const std::uint8_t> frame) { (void)frame; }
 };
 
 // The preview window (`TFormPict`).

@@ -269,12 +269,14 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
     const std::uint8_t flags = payload[0];
     const int kind = flags >> 4;
     if (kind == 0xA) {
+        view_.NoteModuleReport({ModuleReport::Kind::kNoPicture});
         // No data: the placeholder is shown and the picture starts again at the next tick.
         preview_.FormShow();
         preview_.SB_playClick();
         return Flow::EndHandler;
     }
     if (kind == 0xB) {
+        view_.NoteModuleReport({ModuleReport::Kind::kVideoOff});
         emsg_ = kVideoOff;
         pictcnt_ = kPictStopped;
         return Flow::EndHandler;
@@ -341,6 +343,7 @@ void LinkCore::OnErrorReport(std::span<const std::uint8_t> payload)
     // A report without its code byte changes no message, like the code 0xCC.
     if (!payload.empty()) {
         const std::uint8_t code = payload[0];
+        view_.NoteModuleReport({ModuleReport::Kind::kError, code});
         if (code == kErrUnknownType) {
             emsg_ = kErrorUnknownType;
         } else if (code == kErrPacketNumber) {
@@ -363,6 +366,7 @@ void LinkCore::OnEventReport(std::span<const std::uint8_t> frame)
         view_.Memo2DeleteFirstLine();
     }
     const QString line = DecodeEventFrame(frame).left(kEventLineMax);
+    view_.NoteEventFrame(frame);
     view_.Memo2Add(line);
     LogFileLine(line);
 }

@@ -88,6 +88,10 @@ LanguageTexts PolishTexts()
     t.txtWriteVerified = QStringLiteral("Zapis sprawdzony: moduł ma zapisane dane.");
     t.txtWriteNotVerified =
         QStringLiteral("Nie można sprawdzić zapisu: moduł nie odpowiedział po restarcie.");
+    t.txtNoPictureData = QStringLiteral("Moduł nie ma obrazu z tej kamery.");
+    t.txtVideoOff = QStringLiteral("Kanał wideo wyłączony.");
+    t.txtErrorUnknownFrame = QStringLiteral("ZORVA_ERROR:  nieznany typ ramki.");
+    t.txtErrorPacketNumber = QStringLiteral("ZORVA_ERROR:  bledny nr pakietu.");
     return t;
 }
 
@@ -176,6 +180,10 @@ LanguageTexts EnglishTexts()
     t.txtWriteVerified = QStringLiteral("Write verified: the module holds the data written.");
     t.txtWriteNotVerified = QStringLiteral(
         "The write could not be verified: the module did not answer after its restart.");
+    t.txtNoPictureData = QStringLiteral("The module has no picture from this camera.");
+    t.txtVideoOff = QStringLiteral("Video channel switched off.");
+    t.txtErrorUnknownFrame = QStringLiteral("ZORVA_ERROR: unknown frame type.");
+    t.txtErrorPacketNumber = QStringLiteral("ZORVA_ERROR: wrong packet number.");
     return t;
 }
 

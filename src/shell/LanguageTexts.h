@@ -90,6 +90,13 @@ struct LanguageTexts {
     QString txtMoreDifferences;  // %1 differences that did not fit in the message
     QString txtWriteVerified;    // the read-back holds the bytes written
     QString txtWriteNotVerified; // the module did not come back to be read
+
+    // What the module answered instead of a picture, and its error reports, for zorva-cli (the
+    // window shows the Polish texts of the reply parser in both languages).
+    QString txtNoPictureData;     // flag 0xA: the module has no picture to send
+    QString txtVideoOff;          // flag 0xB: the camera's channel is switched off
+    QString txtErrorUnknownFrame; // error report 0xBB
+    QString txtErrorPacketNumber; // error report 0xDD
 };
 
 // The table in force.

@@ -1,11 +1,13 @@
 // zorva-cli, the real executable, against a simulated module on a pseudo-terminal: every command
 // on a clean line, on a line that splits the answers and on one that spoils checksums; then the
-// failures that scripts tell apart by the exit code.
+// failures that scripts tell apart by the exit code. First the command line without a module.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <QByteArray>
@@ -15,9 +17,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "config/RecordEditing.h"
 #include "serial/SerialPlatform.h"
+#include "sim/ModuleCore.h"
 #include "sim/Simulator.h"
 
 namespace zorva::test {
@@ -29,7 +34,7 @@ struct CliRun {
 };
 
 class CliRig : public ::testing::Test {
-protected:
+public:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
@@ -66,25 +71,38 @@ protected:
         return env;
     }
 
-    // Runs zorva-cli on COM1 (the alias) unless the arguments name a port.
-    CliRun Cli(QStringList args, int timeoutMs = 60000)
+    // Runs zorva-cli in the test's folder, on COM1 (the alias) unless the arguments name a port
+    // or the command needs none; `act` runs once `marker` shows on its standard error.
+    CliRun Cli(QStringList args, const QByteArray& marker = {},
+               const std::function<void(QProcess&)>& act = {})
     {
-        if (!args.contains(QStringLiteral("--port"))) {
-            args.prepend(QStringLiteral("COM1"));
-            args.prepend(QStringLiteral("--port"));
+        const QStringList noPort = {QStringLiteral("show"), QStringLiteral("diff"),
+                                    QStringLiteral("--version"), QStringLiteral("--help")};
+        if (!args.contains(QStringLiteral("--port")) &&
+            std::none_of(noPort.begin(), noPort.end(), [&](auto& a) { return args.contains(a); })) {
+            args = QStringList{QStringLiteral("--port"), QStringLiteral("COM1")} + args;
         }
         QProcess process;
         process.setProcessEnvironment(Environment());
+        process.setWorkingDirectory(dir.path());
         process.start(Program(), args);
+        process.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!marker.isEmpty() && !err.contains(marker) && process.waitForReadyRead(30000)) {
+            err += process.readAllStandardError();
+        }
+        if (act && err.contains(marker)) {
+            act(process);
+        }
         CliRun run;
-        if (!process.waitForFinished(timeoutMs)) {
+        if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
         } else if (process.exitStatus() == QProcess::NormalExit) {
             run.exit = process.exitCode();
         }
-        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(err + process.readAllStandardError());
         return run;
     }
 
@@ -110,6 +128,103 @@ std::string Show(const CliRun& run)
            "\nerr: " + run.err.toStdString();
 }
 
+struct OfflineCase {
+    const char* name;
+    QStringList args; // "A", "B": files that differ in the port; "-A": A as "-a.zrd"
+    int exit;
+    QStringList out, err; // parts of standard output and error
+    std::function<void(CliRig&, const CliRun&)> check;
+};
+
+class WithoutModule : public CliRig, public ::testing::WithParamInterface<OfflineCase> {};
+
+TEST_P(WithoutModule, FollowsTheCommandLineConventions)
+{
+    ConfigRecord::Image image = sim::DefaultConfig();
+    for (const char* name : {"a.zrd", "-a.zrd", "b.zrd"}) {
+        image[cfg::ps + 1] += name[0] == 'b'; // b.zrd: 8081
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(image.data()), 2048);
+    }
+    QStringList args = GetParam().args;
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^A$")), Path("a.zrd"));
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^B$")), Path("b.zrd"));
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^-A$")), QStringLiteral("-a.zrd"));
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.exit, GetParam().exit) << Show(run);
+    for (const QString& part : GetParam().out) {
+        EXPECT_TRUE(run.out.contains(part)) << part.toStdString() << "\n" << Show(run);
+    }
+    for (const QString& part : GetParam().err) {
+        EXPECT_TRUE(run.err.contains(part)) << part.toStdString() << "\n" << Show(run);
+    }
+    if (GetParam().check) {
+        GetParam().check(*this, run);
+    }
+}
+
+// Every value typed, and each given back to --set is taken (the missing port comes after).
+void TypedValuesGoBackToSet(CliRig& rig, const CliRun& run)
+{
+    const QJsonObject fields =
+        QJsonDocument::fromJson(run.out.toUtf8()).object()[QStringLiteral("fields")].toObject();
+    EXPECT_EQ(fields[QStringLiteral("ps")].toVariant(), QVariant(8080.0));
+    EXPECT_EQ(fields[QStringLiteral("camA")].toVariant(), QVariant(true));
+    EXPECT_EQ(fields[QStringLiteral("id")].toVariant(), QVariant(QStringLiteral("ZRV0417")));
+    QStringList args = {QStringLiteral("--port"), QStringLiteral("/nonexistent/tty"),
+                        QStringLiteral("write"), rig.Path("a.zrd")};
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        const QString value = it.value().isBool()
+                                  ? QString::fromLatin1(it.value().toBool() ? "true" : "false")
+                                  : it.value().toVariant().toString();
+        args << QStringLiteral("--set") << it.key() + u'=' + value;
+    }
+    const CliRun write = rig.Cli(args);
+    EXPECT_EQ(write.exit, 3) << Show(write);
+}
+
+// The help names exactly the characters that a phone field takes.
+void HelpListsThePhoneCharacters(CliRig&, const CliRun& run)
+{
+    const QString marker = QStringLiteral("tel tel2           at most 24 of ");
+    const qsizetype at = run.out.indexOf(marker);
+    ASSERT_GE(at, 0) << Show(run);
+    QString listed = run.out.mid(at + marker.size()).section(u'\n', 0, 0);
+    listed.replace(QStringLiteral(" and blank"), QStringLiteral("  "));
+    listed.replace(QStringLiteral("0-9"), QStringLiteral("0123456789"));
+    for (char16_t c = 32; c <= 126; ++c) {
+        EXPECT_EQ(RecordEditing::CheckValue(QStringLiteral("tel"), QString(QChar(c))).isEmpty(),
+                  c == u' ' ? listed.contains(QStringLiteral("  ")) : listed.contains(QChar(c)))
+            << "'" << char(c) << "'";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, WithoutModule,
+    ::testing::Values(
+        OfflineCase{"Version", {"--version"}, 0, {"zorva-cli 1."}, {}, {}},
+        OfflineCase{"OptionEqualsValue", {"--lang=en", "show", "A"}, 0, {"ps     Port:"}, {}, {}},
+        OfflineCase{"DoubleDashEndsTheOptions", {"show", "--", "-A"}, 0, {"ps "}, {}, {}},
+        OfflineCase{"UnusedOptionRefused", {"show", "A", "--camera", "C"}, 2, {}, {"--camera"}, {}},
+        OfflineCase{"DiffOfDifferentFiles",
+                    {"--lang", "en", "diff", "A", "B"},
+                    1,
+                    {"ps Port: 8080 -> 8081"},
+                    {},
+                    {}},
+        OfflineCase{
+            "MissingFileNotFound", {"diff", "A", "no.zrd"}, 6, {}, {"no.zrd: not found"}, {}},
+        OfflineCase{"ReadIntoMissingFolder",
+                    {"--port", "/nonexistent/tty", "read", "no/such/x.zrd"},
+                    1,
+                    {},
+                    {"does not exist"},
+                    {}},
+        OfflineCase{"ShowJsonIsTyped", {"show", "--json", "A"}, 0, {}, {}, TypedValuesGoBackToSet},
+        OfflineCase{"HelpOnPhoneCharacters", {"--help"}, 0, {}, {}, HelpListsThePhoneCharacters}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct LineCase {
     const char* name;
     std::function<void(sim::Options&)> line;
@@ -126,6 +241,7 @@ TEST_P(Commands, WorkAgainstTheModule)
     ASSERT_EQ(status.exit, 0) << Show(status);
     const QJsonObject json = QJsonDocument::fromJson(status.out.toUtf8()).object();
     EXPECT_EQ(json[QStringLiteral("firmware")].toString(), QStringLiteral("1.02"));
+    EXPECT_EQ(json[QStringLiteral("device")].toString(), Path("module.tty"));
     EXPECT_TRUE(
         json[QStringLiteral("cameras")][QStringLiteral("B")][QStringLiteral("on")].toBool());
     EXPECT_FALSE(
@@ -159,7 +275,7 @@ TEST_P(Commands, WorkAgainstTheModule)
     EXPECT_EQ(changed, (std::vector<int>{48}));
     const CliRun diff = Cli({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("diff"),
                              Path("a.zrd"), Path("c.zrd")});
-    EXPECT_EQ(diff.exit, 0);
+    EXPECT_EQ(diff.exit, 1);
     EXPECT_EQ(diff.out.trimmed(), QStringLiteral("ps Port: 8080 -> 8081"));
 
     const CliRun clock = Cli({QStringLiteral("clock")});
@@ -190,6 +306,7 @@ struct FailureCase {
     int exit;
     QStringList err; // parts of standard error
     QStringList out; // parts of standard output
+    std::function<void(sim::Options&)> module = {};
 };
 
 class Failures : public CliRig, public ::testing::WithParamInterface<FailureCase> {};
@@ -197,6 +314,9 @@ class Failures : public CliRig, public ::testing::WithParamInterface<FailureCase
 TEST_P(Failures, EndWithTheirOwnExitCode)
 {
     const FailureCase& c = GetParam();
+    if (c.module) {
+        c.module(options);
+    }
     StartModule();
     QStringList args;
     for (const QString& arg : c.args) {
@@ -247,13 +367,14 @@ INSTANTIATE_TEST_SUITE_P(
                     4,
                     {QStringLiteral("no answer from the module")},
                     {}},
-        FailureCase{"ModuleStoresAnotherPort",
-                    {"store-skew ps"},
-                    {QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("write"),
-                     QStringLiteral("A")},
-                    5,
-                    {QStringLiteral("write not verified")},
-                    {QStringLiteral("Port: written 8080, read 8081")}},
+        FailureCase{
+            "ModuleStoresAnotherPort",
+            {"store-skew ps"},
+            {QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("write"),
+             QStringLiteral("A")},
+            5,
+            {QStringLiteral("write not verified"), QStringLiteral("Port: written 8080, read 8081")},
+            {}},
         FailureCase{"ModuleRefusesTheWrite",
                     {"reject-write on"},
                     {QStringLiteral("write"), QStringLiteral("A")},
@@ -264,15 +385,35 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {QStringLiteral("show"), QStringLiteral("/nonexistent/a.zrd")},
                     6,
-                    {QStringLiteral("not readable")},
+                    {QStringLiteral("not found")},
                     {}},
+        // What the module said instead of a picture, at once and in the language chosen.
         FailureCase{"CameraSwitchedOff",
                     {},
-                    {QStringLiteral("picture"), QStringLiteral("--camera"), QStringLiteral("C"),
-                     QStringLiteral("c.jpg")},
+                    {"--lang", "en", "picture", "--camera", "C", "c.jpg"},
                     1,
+                    {"Video channel switched off."},
+                    {}},
+        FailureCase{"NoPictureToSend",
+                    {"no-picture on"},
+                    {"--lang", "en", "--timeout", "5", "picture", "x.jpg"},
+                    1,
+                    {"The module has no picture from this camera."},
+                    {}},
+        // --timeout bounds the module's silence, not the program's own waits.
+        FailureCase{"WriteToAModuleSilentForASecondAfterItsReset",
                     {},
-                    {}}),
+                    {"--timeout", "2", "write", "A"},
+                    0,
+                    {},
+                    {"Write verified"},
+                    [](sim::Options& o) { o.resetSeconds = 1; }},
+        FailureCase{"PictureWithAnswers300msLate",
+                    {"delay 300"},
+                    {"--timeout", "2", "picture", "x.jpg"},
+                    0,
+                    {},
+                    {"picture of camera A"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliRig, SilentAfterTheRestartTheWriteIsNotVerified)
@@ -295,7 +436,8 @@ TEST_F(CliRig, APortHeldByAnotherProgramIsNamedAsInUse)
     ASSERT_TRUE(holder);
     const CliRun run = Cli({QStringLiteral("status")});
     EXPECT_EQ(run.exit, 3) << Show(run);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("in use by another program"))) << Show(run);
+    // Named from the system's lock table, as the window names it.
+    EXPECT_TRUE(run.err.contains(QStringLiteral("(process %1)").arg(::getpid()))) << Show(run);
 }
 
 TEST_F(CliRig, ShowAndEventsPrintWhatScriptsRead)
@@ -305,37 +447,78 @@ TEST_F(CliRig, ShowAndEventsPrintWhatScriptsRead)
     const CliRun show = Cli({QStringLiteral("show"), Path("a.zrd"), QStringLiteral("--json")});
     ASSERT_EQ(show.exit, 0) << Show(show);
     const QJsonObject json = QJsonDocument::fromJson(show.out.toUtf8()).object();
-    bool sawPort = false;
-    for (const auto& field : json[QStringLiteral("fields")].toArray()) {
-        if (field[QStringLiteral("name")].toString() == QLatin1String("ps")) {
-            sawPort = field[QStringLiteral("value")].toString() == QLatin1String("8080");
-        }
-    }
-    EXPECT_TRUE(sawPort) << Show(show);
+    EXPECT_EQ(json[QStringLiteral("fields")][QStringLiteral("ps")].toInt(), 8080) << Show(show);
 
-    // Events: each report one line on standard output until SIGINT.
-    QProcess events;
-    events.setProcessEnvironment(Environment());
-    events.start(Program(),
-                 {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--lang"),
-                  QStringLiteral("en"), QStringLiteral("events")});
-    QByteArray err;
-    for (int i = 0; i < 200 && !err.contains("waiting for event reports"); ++i) {
-        events.waitForReadyRead(100);
-        err += events.readAllStandardError();
-    }
-    ASSERT_TRUE(err.contains("waiting for event reports")) << err.toStdString();
-    ASSERT_EQ(simulator->Execute("event 03"), "");
-    QByteArray out;
-    for (int i = 0; i < 100 && !out.contains('\n'); ++i) {
-        events.waitForReadyRead(100);
-        out += events.readAllStandardOutput();
-    }
-    EXPECT_FALSE(out.isEmpty());
-    ::kill(static_cast<pid_t>(events.processId()), SIGINT);
-    ASSERT_TRUE(events.waitForFinished(10000));
-    EXPECT_EQ(events.exitCode(), 0);
+    // Events: each report one JSON line on standard output until SIGTERM.
+    const CliRun events = Cli(
+        {"--lang", "en", "events", "--json"}, "waiting for event reports", [&](QProcess& process) {
+            ASSERT_EQ(simulator->Execute("event 01 B 3"), "");
+            process.setReadChannel(QProcess::StandardOutput);
+            while (!process.canReadLine() && process.waitForReadyRead(10000)) {
+            }
+            ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        });
+    EXPECT_EQ(events.exit, 130) << Show(events);
+    EXPECT_TRUE(events.err.contains(QStringLiteral("interrupted"))) << Show(events);
+    const QJsonObject event = QJsonDocument::fromJson(events.out.toUtf8()).object();
+    EXPECT_EQ(event[QStringLiteral("code")].toInt(), 1) << Show(events);
+    EXPECT_EQ(event[QStringLiteral("arguments")].toArray(), (QJsonArray{"B", 3})) << Show(events);
+    EXPECT_TRUE(event[QStringLiteral("time")].toString().contains(
+        QRegularExpression(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)"))))
+        << Show(events);
 }
+
+// Something happens while the command runs: an interruption, or a report of the module.
+struct RunningCase {
+    const char* name;
+    std::function<void(sim::Options&)> module;
+    QStringList args;    // "A": a file read from the module first
+    QByteArray marker;   // on standard error: the moment to act
+    std::string control; // a simulator command; empty: SIGINT
+    int exit;
+    QString err;
+};
+
+class WhileRunning : public CliRig, public ::testing::WithParamInterface<RunningCase> {};
+
+TEST_P(WhileRunning, EndsAtOnceWithItsExitCode)
+{
+    const RunningCase& c = GetParam();
+    c.module(options);
+    StartModule();
+    QStringList args = c.args;
+    if (args.contains(QStringLiteral("A"))) {
+        ASSERT_EQ(Cli({QStringLiteral("read"), Path("a.zrd")}).exit, 0);
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^A$")), Path("a.zrd"));
+    }
+    const CliRun run = Cli(args, c.marker, [&](QProcess& process) {
+        if (c.control.empty()) {
+            ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        } else {
+            ASSERT_EQ(simulator->Execute(c.control), "");
+        }
+    });
+    EXPECT_EQ(run.exit, c.exit) << Show(run);
+    EXPECT_TRUE(run.err.contains(c.err)) << c.err.toStdString() << "\n" << Show(run);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, WhileRunning,
+                         ::testing::Values(RunningCase{"WriteInterruptedAfterItsAcknowledgement",
+                                                       [](sim::Options& o) { o.resetSeconds = 60; },
+                                                       {"write", "A"},
+                                                       "written; the module restarts",
+                                                       "",
+                                                       130,
+                                                       "sent but not checked"},
+                                           RunningCase{
+                                               "PacketNumberErrorDuringAPicture",
+                                               [](sim::Options& o) { o.faults.delayMs = 300; },
+                                               {"--lang", "en", "picture", "x.jpg"},
+                                               "picture: ",
+                                               "error DD",
+                                               1,
+                                               "ZORVA_ERROR: wrong packet number."}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zorva::test

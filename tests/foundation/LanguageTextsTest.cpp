@@ -93,6 +93,10 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtMoreDifferences),
     ZORVA_ENTRY(txtWriteVerified),
     ZORVA_ENTRY(txtWriteNotVerified),
+    ZORVA_ENTRY(txtNoPictureData),
+    ZORVA_ENTRY(txtVideoOff),
+    ZORVA_ENTRY(txtErrorUnknownFrame),
+    ZORVA_ENTRY(txtErrorPacketNumber),
 };
 #undef ZORVA_ENTRY
 // The list above must name every entry of the table.
