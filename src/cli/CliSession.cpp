@@ -24,6 +24,11 @@ void Interrupt()
     gInterrupted = true;
 }
 
+bool Interrupted()
+{
+    return gInterrupted;
+}
+
 void CliView::ShowConfig()
 {
     session_.editing_.ShowConfig();

@@ -247,11 +247,7 @@ void LinkCore::NotePortFailure()
     portFailure_ = std::move(now);
     ShowPortFailure();
     if (portFailure_) {
-        // The text names the device tried; the port's name goes before it when that is another
-        // name ("COM1: /dev/ttyS0: ..."), not twice ("COM1: COM1: ...").
-        const QString name = portFailure_->deviceName.toUpper() + QStringLiteral(": ");
-        const QString text = PortFailureText(*portFailure_);
-        const QString line = text.startsWith(name, Qt::CaseInsensitive) ? text : name + text;
+        const QString line = PortFailureLine(*portFailure_);
         view_.Memo1Add(line);
         LogFileStamped(line);
     }
