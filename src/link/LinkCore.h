@@ -162,6 +162,7 @@ private:
     void NoteWriteSent(std::span<const std::uint8_t, kWriteImageSize> image);
     void OnWriteDone();
     void OnResetDone();
+    void OnResetDropped();
     void CheckReadBack(std::span<const std::uint8_t> payload);
     void OnWriteCheckLost();
 

@@ -38,6 +38,15 @@ void LinkCore::OnResetDone()
     }
 }
 
+// The reset that the check waits for will never be acknowledged as such, so nothing could be
+// verified: said now rather than at some later loss of the link.
+void LinkCore::OnResetDropped()
+{
+    if (writeCheck_ == WriteCheck::AwaitingReset) {
+        OnWriteCheckLost();
+    }
+}
+
 void LinkCore::CheckReadBack(std::span<const std::uint8_t> payload)
 {
     if (writeCheck_ != WriteCheck::AwaitingReread) {

@@ -158,6 +158,14 @@ TEST_F(WriteCheck, ALongListIsCutInTheMessageAndWholeInTheLogFile)
     }
 }
 
+TEST_F(WriteCheck, ADroppedResetEndsTheCheckAtOnce)
+{
+    core->ToolButton3Click();
+    Feed(Reply(kRxWriteAck, {0xAA}));
+    core->RS2321Click();
+    EXPECT_EQ(Errors(), QStringList{Texts().txtWriteNotVerified});
+}
+
 Bytes OtherImage()
 {
     Bytes other = WrittenImage();
