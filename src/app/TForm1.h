@@ -87,7 +87,7 @@ public:
     QString StatusBarText() const override;
     void SetStatusBarText(const QString& text) override;
     void SetPortFailureText(const QString& text) override;
-    // Panel 1 of the status bar: why the port is closed.
+    // Panel 1 of the status bar: why the port is closed, else the note on the latest write.
     QString StatusBarPanel1Text() const;
     void Memo1Add(const QString& line) override;
     void Memo1Clear() override;
@@ -102,7 +102,6 @@ public:
     void ShowPortSettingsModal() override;
     bool Polski1Checked() const override;
     void ShowWriteCheckNote(const QString& text) override;
-    QString WriteCheckNote() const;
 
     // EditorLink.
     void ResetPollCounter() override;
@@ -169,6 +168,7 @@ private:
     void SetClientHeight(int height);
     void SetStatusGridFixedTexts();
     void PlaceStatusPanels();
+    void ShowStatusBarPanel1();
 
     bool serviceMode_ = false;
     bool destroyed_ = false;
@@ -176,7 +176,8 @@ private:
     QString creationError_;
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
-    QLabel* writeCheckPanel_ = nullptr; // beside panel 0, made at the first write check
+    QString portFailureText_;
+    QString writeCheckNote_;
     QWidget* client_ = nullptr;
 
     ConfigRecord config_;

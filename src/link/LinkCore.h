@@ -133,6 +133,9 @@ public:
     WriteCheck writeCheck() const { return writeCheck_; }
     // The differences the latest check found, one line each; empty after a match.
     const QStringList& WriteCheckDifferences() const { return writeCheckLines_; }
+    // Shows the note "write verified" in the current language while it holds: the link is up
+    // since the check and the record still equals the image verified; removes it otherwise.
+    void RefreshWriteCheckNote();
     const ReceiveCounters& Counters() const { return counters_; }
 
 private:
@@ -213,6 +216,8 @@ private:
     std::array<std::uint8_t, kWriteImageSize> checkedImage_{};
     WriteCheck writeCheck_ = WriteCheck::None;
     QStringList writeCheckLines_;
+    bool verified_ = false; // checkedImage_ was read back from the module on this link
+    QString shownNote_;
 };
 
 } // namespace zorva

@@ -82,8 +82,8 @@ public:
     // Check state of the menu item `Polski1`: the current language is Polish.
     virtual bool Polski1Checked() const = 0;
 
-    // A short note beside panel 0 of `StatusBar1` on the check of the latest write; empty
-    // removes it.
+    // The note that the latest write was verified, for panel 1 of `StatusBar1` while the port
+    // has no reason to show there; empty removes it.
     virtual void ShowWriteCheckNote(const QString& text) { (void)text; }
 };
 

@@ -102,6 +102,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
         writeit_ = false;
         ShowStatus();
         OnWriteCheckLost();
+        RefreshWriteCheckNote();
     }
 
     if (readit_) {

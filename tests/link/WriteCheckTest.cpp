@@ -124,6 +124,9 @@ TEST_P(ReadBack, IsComparedFieldByField)
         EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
         EXPECT_EQ(view.writeCheckNote, Texts().txtWriteVerified);
         EXPECT_TRUE(view.memo1.contains(Texts().txtWriteVerified));
+        config.setByte(cfg::dz, 6);
+        core->OnAppIdle();
+        EXPECT_TRUE(view.writeCheckNote.isEmpty()) << "an edit ends the note";
         return;
     }
     ASSERT_EQ(errors.size(), 1);
