@@ -95,6 +95,7 @@ public:
     int Memo2LineCount() const override;
     void Memo2DeleteFirstLine() override;
     void ShowErrorMessage(const QString& text) override;
+    void ShowErrorMessageWithDetails(const QString& text, const QString& details) override;
     void ShowInformationMessage(const QString& text) override;
     bool AskConfirmation(const QString& text) override;
     void ShowUnsupportedFirmware(const QString& text) override;

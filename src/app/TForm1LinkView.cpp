@@ -175,6 +175,12 @@ void TForm1::ShowErrorMessage(const QString& text)
     ShowCentredMessage(text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, this);
 }
 
+void TForm1::ShowErrorMessageWithDetails(const QString& text, const QString& details)
+{
+    ShowCentredMessage(text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, this,
+                       details);
+}
+
 void TForm1::ShowInformationMessage(const QString& text)
 {
     ShowCentredMessage(text, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok, this);

@@ -38,8 +38,15 @@ void LinkCore::ShowPendingMessages()
     // a second time.
     if (!emsg_.isEmpty()) {
         const QString text = emsg_.left(kMessageMax);
+        const QString details = emsg_ == emsgDetailed_ ? emsgDetails_ : QString();
         emsg_.clear();
-        view_.ShowErrorMessage(text);
+        emsgDetails_.clear();
+        emsgDetailed_.clear();
+        if (details.isEmpty()) {
+            view_.ShowErrorMessage(text);
+        } else {
+            view_.ShowErrorMessageWithDetails(text, details);
+        }
     }
     if (!imsg_.isEmpty()) {
         const QString text = imsg_.left(kMessageMax);

@@ -188,6 +188,9 @@ private:
     std::uint16_t pictcnt_ = kPictStopped;
     QString kto_;
     QString emsg_, imsg_, pmsg_;
+    // The detailed text of one error message: shown with it only while `emsg_` is still that
+    // message.
+    QString emsgDetails_, emsgDetailed_;
     bool busy_ = false;
     std::uint8_t pollCounter_ = 1;
     std::uint16_t lastPacket_ = 0;

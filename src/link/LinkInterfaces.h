@@ -69,7 +69,14 @@ public:
 
     // Message boxes shown through ShowCentredMessage over the main window. Lines of a text
     // are separated by carriage returns ('\r').
-    virtual void ShowErrorMessage(const QString& text) = 0;       // OK
+    virtual void ShowErrorMessage(const QString& text) = 0; // OK
+    // An error whose box also holds `details` as its detailed text (a list too long for the
+    // message); a view without such a box shows the message alone.
+    virtual void ShowErrorMessageWithDetails(const QString& text, const QString& details)
+    {
+        static_cast<void>(details);
+        ShowErrorMessage(text);
+    }
     virtual void ShowInformationMessage(const QString& text) = 0; // OK
     virtual bool AskConfirmation(const QString& text) = 0;        // Yes (default) / No; true = Yes
     // The modal error centred on the screen that reports firmware the program does not support.

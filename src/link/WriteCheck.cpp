@@ -68,7 +68,7 @@ void LinkCore::CheckReadBack(std::span<const std::uint8_t> payload)
         view_.Memo1Add(texts.txtWriteVerified);
         return;
     }
-    // The message shows as many lines as fit; the log file gets them all.
+    // The message shows as many lines as fit; its detailed text and the log file get them all.
     QString message = texts.txtWriteDiffers;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString more = texts.txtMoreDifferences.arg(lines.size() - i);
@@ -80,6 +80,8 @@ void LinkCore::CheckReadBack(std::span<const std::uint8_t> payload)
         message += QLatin1Char('\r') + lines[i];
     }
     emsg_ = message;
+    emsgDetails_ = lines.join(u'\n');
+    emsgDetailed_ = message;
     view_.Memo1Add(texts.txtWriteDiffers);
     LogFileStamped(texts.txtWriteDiffers);
     for (const QString& line : lines) {

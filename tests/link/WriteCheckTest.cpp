@@ -152,13 +152,14 @@ TEST_F(WriteCheck, ALongListIsCutInTheMessageAndWholeInTheLogFile)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_LE(errors[0].size(), 255);
     EXPECT_TRUE(errors[0].startsWith(Texts().txtWriteDiffers + u'\r'));
-    EXPECT_TRUE(errors[0].contains(QStringLiteral(" innych (lista w pliku logu)")));
+    EXPECT_TRUE(errors[0].contains(QStringLiteral(" innych (cała lista pod Show Details...)")));
     // Every unused byte 111..174 is listed in the log file.
     const QStringList log = LogFileLines();
     for (int offset : {73, 111, 174}) {
         EXPECT_TRUE(LogHas(log, QStringLiteral("bajt %1: zapisano 00, odczytano 77").arg(offset)))
             << offset;
     }
+    EXPECT_TRUE(view.details.value(0).contains(u"bajt 174: zapisano 00, odczytano 77"));
 }
 
 TEST_F(WriteCheck, ADroppedResetEndsTheCheckAtOnce)
