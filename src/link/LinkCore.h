@@ -194,6 +194,7 @@ private:
     bool busy_ = false;
     std::uint8_t pollCounter_ = 1;
     std::uint16_t lastPacket_ = 0;
+    bool pictureRestarted_ = false; // the picture being received began at a second packet 0
     QString fmwVersion_;
     // What the status strip shows: the record in statbuf_, in the language of this caption,
     // with this firmware date.
