@@ -149,8 +149,8 @@ int main(int argc, char** argv)
         }
         const double run = end.runSeconds - start->second.runSeconds;
         const auto slices = end.slices - start->second.slices;
-        ReportInfo(Format("thread %-16s %8.1f ms on a CPU, %6llu wake-ups, %6.1f us each",
-                          end.name.c_str(), run * 1e3, slices,
+        ReportInfo(Format("thread %s%s: %.1f ms on a CPU, %llu wake-ups, %.1f us each",
+                          end.name.c_str(), tid == programPid ? " (main)" : "", run * 1e3, slices,
                           slices > 0 ? run * 1e6 / double(slices) : 0.0));
     }
     ReportInfo("load average at the start of the window " + load0 + ", at its end " + load1);
