@@ -1,5 +1,7 @@
 // The command sequencer and the user commands. Nothing here waits for a reply: a command sends
 // its request and marks it pending; the once-a-second step counts down, retries and polls.
+#include <utility>
+
 #include <QCoreApplication>
 
 #include "link/LinkCore.h"
@@ -100,6 +102,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
         writeit_ = false;
         ShowStatus();
         OnWriteCheckLost();
+        RefreshWriteCheckNote();
     }
 
     if (readit_) {
@@ -223,7 +226,9 @@ void LinkCore::ToolButton11Click()
 
 void LinkCore::OpenPort()
 {
-    reset_ = false;
+    if (std::exchange(reset_, false)) {
+        OnResetDropped();
+    }
     if (!port_.Enabled()) {
         port_.Open();
         NotePortFailure();

@@ -84,7 +84,7 @@ LanguageTexts PolishTexts()
     t.txtByteAt = QStringLiteral("bajt %1");
     t.txtWrittenRead = QStringLiteral("%1: zapisano %2, odczytano %3");
     t.txtWriteDiffers = QStringLiteral("Moduł po restarcie ma inne dane niż zapisane:");
-    t.txtMoreDifferences = QStringLiteral("... i %1 innych (lista w pliku logu)");
+    t.txtMoreDifferences = QStringLiteral("... i %1 innych (cała lista pod Show Details...)");
     t.txtWriteVerified = QStringLiteral("Zapis sprawdzony: moduł ma zapisane dane.");
     t.txtWriteNotVerified =
         QStringLiteral("Nie można sprawdzić zapisu: moduł nie odpowiedział po restarcie.");
@@ -176,7 +176,7 @@ LanguageTexts EnglishTexts()
     t.txtWrittenRead = QStringLiteral("%1: written %2, read %3");
     t.txtWriteDiffers =
         QStringLiteral("After its restart the module holds other data than written:");
-    t.txtMoreDifferences = QStringLiteral("... and %1 more (listed in the log file)");
+    t.txtMoreDifferences = QStringLiteral("... and %1 more (the whole list under Show Details...)");
     t.txtWriteVerified = QStringLiteral("Write verified: the module holds the data written.");
     t.txtWriteNotVerified = QStringLiteral(
         "The write could not be verified: the module did not answer after its restart.");
