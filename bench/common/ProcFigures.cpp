@@ -63,6 +63,31 @@ std::optional<double> ScheduledSeconds(pid_t pid)
     return double(runNs) / 1e9;
 }
 
+std::map<pid_t, ThreadSchedule> ThreadSchedules(pid_t pid)
+{
+    std::map<pid_t, ThreadSchedule> threads;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(ProcPath(pid, "task"), error)) {
+        std::ifstream stats(task.path() / "schedstat");
+        std::ifstream comm(task.path() / "comm");
+        ThreadSchedule thread;
+        unsigned long long runNs = 0, waitNs = 0;
+        if (stats >> runNs >> waitNs >> thread.slices && std::getline(comm, thread.name)) {
+            thread.runSeconds = double(runNs) / 1e9;
+            threads[static_cast<pid_t>(std::stol(task.path().filename().string()))] = thread;
+        }
+    }
+    return threads;
+}
+
+std::string LoadAverages()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
 std::optional<long> ResidentKiB(pid_t pid)
 {
     std::ifstream file(ProcPath(pid, "status"));

@@ -1,8 +1,11 @@
 // zorva-bench-idle [--seconds N]
 // Starts zorva-sim and the real zorva-config (offscreen, private settings with COM1 on the
 // simulator's link), waits until the program has connected and read the module's configuration,
-// lets it settle and then measures its CPU time (utime + stime of /proc/PID/stat) over N
-// seconds (60 by default) of plain status polling.
+// lets it settle and then measures the time its threads spent on a CPU (the scheduler's run time
+// of /proc/PID/task/*/schedstat, nanoseconds) over N seconds (60 by default) of plain status
+// polling, with each thread's share and wake-ups, the load average, and utime + stime (10 ms
+// ticks) for comparison. ZORVA_CONFIG names another zorva-config to measure (an older build,
+// run beside this one under the same load).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -96,6 +99,8 @@ int main(int argc, char** argv)
 
     const auto cpu0 = CpuSeconds(program.pid());
     const auto sched0 = ScheduledSeconds(program.pid());
+    const auto threads0 = ThreadSchedules(program.pid());
+    const std::string load0 = LoadAverages();
     const auto sim0 = CpuSeconds(simulator.pid());
     const auto rss0 = ResidentKiB(program.pid());
     const Clock::time_point t0 = Clock::now();
@@ -103,6 +108,8 @@ int main(int argc, char** argv)
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const auto cpu1 = CpuSeconds(program.pid());
     const auto sched1 = ScheduledSeconds(program.pid());
+    const auto threads1 = ThreadSchedules(program.pid());
+    const std::string load1 = LoadAverages();
     const auto sim1 = CpuSeconds(simulator.pid());
     const auto rss1 = ResidentKiB(program.pid());
     const Clock::time_point t1 = Clock::now();
@@ -126,15 +133,27 @@ int main(int argc, char** argv)
     }
 
     const double wall = std::chrono::duration<double>(t1 - t0).count();
-    const double share = (*cpu1 - *cpu0) / wall * 100.0;
-    const bool pass = ReportFigure("idle cost", share, "% of one core", Limit::AtMost, 0.5);
-    ReportInfo(Format("zorva-config pid %d: %.2f s CPU (utime+stime) in %.1f s; %d requests "
-                      "(%d status polls) on the line meanwhile",
-                      static_cast<int>(programPid), *cpu1 - *cpu0, wall, requests, polls));
-    if (sched0 && sched1) {
-        ReportInfo(Format("scheduler's run time of its threads: %.4f s, %.3f %% of one core",
-                          *sched1 - *sched0, (*sched1 - *sched0) / wall * 100.0));
+    if (!sched0 || !sched1) {
+        return Fail("the scheduler's figures of the program cannot be read");
     }
+    const double share = (*sched1 - *sched0) / wall * 100.0;
+    const bool pass = ReportFigure("idle cost", share, "% of one core", Limit::AtMost, 0.5);
+    ReportInfo(Format("zorva-config pid %d: %.4f s on a CPU in %.1f s (utime+stime: %.2f s, "
+                      "%.3f %%); %d requests (%d status polls) on the line meanwhile",
+                      static_cast<int>(programPid), *sched1 - *sched0, wall, *cpu1 - *cpu0,
+                      (*cpu1 - *cpu0) / wall * 100.0, requests, polls));
+    for (const auto& [tid, end] : threads1) {
+        const auto start = threads0.find(tid);
+        if (start == threads0.end()) {
+            continue;
+        }
+        const double run = end.runSeconds - start->second.runSeconds;
+        const auto slices = end.slices - start->second.slices;
+        ReportInfo(Format("thread %s%s: %.1f ms on a CPU, %llu wake-ups, %.1f us each",
+                          end.name.c_str(), tid == programPid ? " (main)" : "", run * 1e3, slices,
+                          slices > 0 ? run * 1e6 / double(slices) : 0.0));
+    }
+    ReportInfo("load average at the start of the window " + load0 + ", at its end " + load1);
     if (rss0 && rss1) {
         ReportInfo(Format("resident size %ld KiB at the start of the window, %ld KiB at its end",
                           *rss0, *rss1));

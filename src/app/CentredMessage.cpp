@@ -46,13 +46,16 @@ QPoint CentredMessagePosition(const QRect& owner, int widestLine)
 QMessageBox::StandardButton ShowCentredMessage(const QString& text, QMessageBox::Icon kind,
                                                QMessageBox::StandardButtons buttons,
                                                QMessageBox::StandardButton defaultButton,
-                                               QWidget* owner)
+                                               QWidget* owner, const QString& details)
 {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(u'\r', u'\n');
     QMessageBox box(kind, QStringLiteral("ZORVA"), shown, buttons, owner);
     box.setDefaultButton(defaultButton);
+    if (!details.isEmpty()) {
+        box.setDetailedText(details);
+    }
     QRect frame;
     if (owner != nullptr) {
         frame = owner->frameGeometry();

@@ -24,10 +24,11 @@ int WidestLineWidth(const QString& text, const QFontMetrics& metrics);
 QPoint CentredMessagePosition(const QRect& owner, int widestLine);
 
 // Shows `text` modally at CentredMessagePosition over `owner` (its frame and font) and returns
-// the button pressed. Carriage returns in the text show as line breaks.
+// the button pressed. Carriage returns in the text show as line breaks. `details`, when given,
+// is the box's detailed text, shown on request.
 QMessageBox::StandardButton ShowCentredMessage(const QString& text, QMessageBox::Icon kind,
                                                QMessageBox::StandardButtons buttons,
                                                QMessageBox::StandardButton defaultButton,
-                                               QWidget* owner);
+                                               QWidget* owner, const QString& details = {});
 
 } // namespace zorva

@@ -12,6 +12,7 @@
 #include "app/TForm3.h"
 #include "app/TerminationSignals.h"
 #include "link/LinkCore.h"
+#include "link/StatusProbe.h"
 #include "preview/TFormPict.h"
 #include "serial/TFormKonf.h"
 
@@ -60,7 +61,8 @@ int RunProgram(QApplication& application, const WindowsReady& ready)
     std::unique_ptr<TFormKonf> konf;
     if (form1.Link() != nullptr) {
         konf = std::make_unique<TFormKonf>(form1.Port().Component(), DtrFlagOf(*form1.Link()),
-                                           RtsFlagOf(*form1.Link()), &form1);
+                                           RtsFlagOf(*form1.Link()), &form1, PlatformDevices,
+                                           StatusProbe());
         form1.SetPortSettingsDialog(konf.get());
         if (!konf->CreationError().isEmpty() && !stopRequested) {
             QMessageBox::critical(nullptr, QStringLiteral("ZORVA"), konf->CreationError());

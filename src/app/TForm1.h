@@ -89,7 +89,7 @@ public:
     QString StatusBarText() const override;
     void SetStatusBarText(const QString& text) override;
     void SetPortFailureText(const QString& text) override;
-    // Panel 1 of the status bar: why the port is closed.
+    // Panel 1 of the status bar: why the port is closed, else the note on the latest write.
     QString StatusBarPanel1Text() const;
     void Memo1Add(const QString& line) override;
     void Memo1Clear() override;
@@ -97,6 +97,7 @@ public:
     int Memo2LineCount() const override;
     void Memo2DeleteFirstLine() override;
     void ShowErrorMessage(const QString& text) override;
+    void ShowErrorMessageWithDetails(const QString& text, const QString& details) override;
     void ShowInformationMessage(const QString& text) override;
     bool AskConfirmation(const QString& text) override;
     void ShowUnsupportedFirmware(const QString& text) override;
@@ -104,7 +105,6 @@ public:
     void ShowPortSettingsModal() override;
     bool Polski1Checked() const override;
     void ShowWriteCheckNote(const QString& text) override;
-    QString WriteCheckNote() const;
 
     // EditorLink.
     void ResetPollCounter() override;
@@ -172,6 +172,7 @@ private:
     void SetClientHeight(int height);
     void SetStatusGridFixedTexts();
     void PlaceStatusPanels();
+    void ShowStatusBarPanel1();
 
     bool serviceMode_ = false;
     bool destroyed_ = false;
@@ -179,7 +180,8 @@ private:
     QString creationError_;
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
-    QLabel* writeCheckPanel_ = nullptr; // beside panel 0, made at the first write check
+    QString portFailureText_;
+    QString writeCheckNote_;
     QWidget* client_ = nullptr;
 
     ConfigRecord config_;

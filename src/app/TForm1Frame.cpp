@@ -224,7 +224,7 @@ void TForm1::BuildClientArea()
     statusPanel0_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusPanel0_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusPanel0_->setIndent(3);
-    // Panel 1: why the port is closed (set by the link).
+    // Panel 1: why the port is closed, else the note on the latest write (both set by the link).
     statusPanel1_ = new QLabel(StatusBar1);
     statusPanel1_->setObjectName(QStringLiteral("StatusPanel1"));
     statusPanel1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -317,6 +317,7 @@ void TForm1::ApplyLanguageTexts()
     previewLink_->ApplyLanguageTexts();
     if (link_ != nullptr) {
         link_->ShowPortFailure();
+        link_->RefreshWriteCheckNote();
     }
     if (portSettings_ != nullptr) {
         portSettings_->setWindowTitle(t.txtConfiguration);

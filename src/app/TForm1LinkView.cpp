@@ -100,6 +100,20 @@ void TForm1::SetStatusBarText(const QString& text)
 
 void TForm1::SetPortFailureText(const QString& text)
 {
+    portFailureText_ = text;
+    ShowStatusBarPanel1();
+}
+
+void TForm1::ShowWriteCheckNote(const QString& text)
+{
+    writeCheckNote_ = text;
+    ShowStatusBarPanel1();
+}
+
+void TForm1::ShowStatusBarPanel1()
+{
+    // Why the port is closed matters more than the note on a write.
+    const QString& text = portFailureText_.isEmpty() ? writeCheckNote_ : portFailureText_;
     statusPanel1_->setText(text);
     statusPanel1_->setToolTip(text);
 }
@@ -119,31 +133,6 @@ void TForm1::PlaceStatusPanels()
     const int left1 = 1 + width0 + 2;
     statusPanel1_->setGeometry(left1, 1, std::max(kClientWidth - left1 - 1, 0),
                                kStatusBarHeight - 2);
-}
-
-void TForm1::ShowWriteCheckNote(const QString& text)
-{
-    if (writeCheckPanel_ == nullptr) {
-        if (text.isEmpty()) {
-            return;
-        }
-        writeCheckPanel_ = new QLabel(StatusBar1);
-        writeCheckPanel_->setObjectName(QStringLiteral("WriteCheckPanel"));
-        writeCheckPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        writeCheckPanel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        writeCheckPanel_->setIndent(3);
-    }
-    writeCheckPanel_->setText(text);
-    writeCheckPanel_->setVisible(!text.isEmpty());
-    const int left = statusPanel0_->geometry().right() + 3;
-    const int needed = writeCheckPanel_->fontMetrics().horizontalAdvance(text) + 12;
-    writeCheckPanel_->setGeometry(left, 1, needed, kStatusBarHeight - 2);
-}
-
-QString TForm1::WriteCheckNote() const
-{
-    return writeCheckPanel_ != nullptr && !writeCheckPanel_->isHidden() ? writeCheckPanel_->text()
-                                                                        : QString();
 }
 
 void TForm1::Memo1Add(const QString& line)
@@ -184,6 +173,12 @@ void TForm1::Memo2DeleteFirstLine()
 void TForm1::ShowErrorMessage(const QString& text)
 {
     ShowCentredMessage(text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, this);
+}
+
+void TForm1::ShowErrorMessageWithDetails(const QString& text, const QString& details)
+{
+    ShowCentredMessage(text, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, this,
+                       details);
 }
 
 void TForm1::ShowInformationMessage(const QString& text)

@@ -156,6 +156,11 @@ Options:
                      device path. On Linux a COM name goes through the [ports] aliases of the
                      window program's settings file, and COMn without one is /dev/ttyS<n-1>.
                      Default: the port the window program stored.
+                     auto: the first port of the list that the port settings dialog shows
+                     on which a module answers one status request (each port is opened,
+                     which pulses DTR, and gets that request only); the port found is named
+                     on standard error. ZORVA_PORT_CANDIDATES names the ports to try instead
+                     (separated as in PATH), for tests.
   --timeout SECONDS  give up when the module has stayed silent this long while a request of
                      the program waits for its answer (default 30). Every reply or picture
                      packet starts the count again; the program's own pauses (until its next
@@ -201,7 +206,7 @@ Exit codes:
   2    usage error, or a --set value refused
   3    the port could not be opened (the reason is printed: no access, in use, not present,
        not a serial device)
-  4    no answer: the module stayed silent for --timeout
+  4    no answer: the module stayed silent for --timeout; --port auto: no port answered
   5    write not verified: refused by the module, read back different, or the module did not
        come back after its restart
   6    a configuration file could not be read

@@ -25,6 +25,11 @@ void Interrupt()
     gInterrupted = true;
 }
 
+bool Interrupted()
+{
+    return gInterrupted;
+}
+
 void CliView::ShowConfig()
 {
     session_.editing_.ShowConfig();

@@ -32,6 +32,8 @@ class CliSession;
 
 // Ends the waits of every session at once; safe to call from a signal handler.
 void Interrupt();
+// Whether Interrupt was called.
+bool Interrupted();
 
 // The main window as the command line sees it: it keeps what the core shows.
 class CliView final : public LinkView, public EditorLink {

@@ -9,6 +9,7 @@
 #include "cli/CliSession.h"
 #include "cli/FileCommands.h"
 #include "cli/LinkCommands.h"
+#include "cli/PortAuto.h"
 #include "shell/LanguageTexts.h"
 
 namespace {
@@ -53,6 +54,13 @@ int main(int argc, char* argv[])
     // Ctrl+C ends every wait with the port closed properly, and the program with exit code 130.
     std::signal(SIGINT, OnTerminationSignal);
     std::signal(SIGTERM, OnTerminationSignal);
+
+    if (IsAutoPort(options.port)) {
+        const int found = FindModulePort(options);
+        if (found != kDone) {
+            return found;
+        }
+    }
 
     const QString& command = options.command;
     if (command == QLatin1String("show")) {

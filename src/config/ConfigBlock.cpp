@@ -30,27 +30,25 @@ bool LoadBlock(const QString& fileName, ConfigRecord::Image& buffer)
     return true;
 }
 
-namespace {
-
-// The plain save over an existing file: used where the atomic save cannot make its temporary
-// file beside the target or cannot put it in the target's place (a folder the user may not
-// write), while the file itself may well be writable.
-bool WriteInPlace(const QString& fileName, const ConfigRecord::Image& buffer)
+// Where the atomic save cannot make its temporary file beside the target or cannot put it in
+// the target's place (a folder the user may not write), the file itself may well be writable.
+// It is opened without truncation and its first 2048 bytes overwritten before its size is set,
+// so a write that fails at once leaves the old file whole instead of an empty one.
+bool WriteBlockInPlace(const QString& fileName, const ConfigRecord::Image& buffer)
 {
     if (!QFileInfo(fileName).isFile()) {
         return false;
     }
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
         return false;
     }
     const auto size = static_cast<qint64>(buffer.size());
-    const bool written = file.write(reinterpret_cast<const char*>(buffer.data()), size) == size;
+    const bool written =
+        file.write(reinterpret_cast<const char*>(buffer.data()), size) == size && file.resize(size);
     file.close();
     return written && file.error() == QFileDevice::NoError;
 }
-
-} // namespace
 
 bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer)
 {
@@ -60,13 +58,13 @@ bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer)
     // seen by commit(), which would then put a truncated file in place of the old one.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return WriteInPlace(fileName, buffer);
+        return WriteBlockInPlace(fileName, buffer);
     }
     const auto size = static_cast<qint64>(buffer.size());
     if (file.write(reinterpret_cast<const char*>(buffer.data()), size) != size || !file.flush()) {
         return false; // the temporary file goes with `file`; the target is untouched
     }
-    return file.commit() || WriteInPlace(fileName, buffer);
+    return file.commit() || WriteBlockInPlace(fileName, buffer);
 }
 
 } // namespace zorva

@@ -21,4 +21,9 @@ bool LoadBlock(const QString& fileName, ConfigRecord::Image& buffer);
 // Reports nothing; false on any failure.
 bool SaveBlock(const QString& fileName, const ConfigRecord::Image& buffer);
 
+// The in-place step of SaveBlock alone: overwrites the first 2048 bytes of an existing file
+// (never truncating it first), then sets its size to 2048. False on any failure, and when no
+// file exists at the path.
+bool WriteBlockInPlace(const QString& fileName, const ConfigRecord::Image& buffer);
+
 } // namespace zorva

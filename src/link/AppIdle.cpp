@@ -1,5 +1,6 @@
-// The idle handler's work: the preview buttons follow `pictcnt`, then the deferred messages are
-// shown, error first, then information, then the clock question.
+// The idle handler's work: the preview buttons follow `pictcnt`, the note on the latest write
+// follows the record (an edit or a loaded file ends it), then the deferred messages are shown,
+// error first, then information, then the clock question.
 #include "link/ClockFrame.h"
 #include "link/LinkCore.h"
 
@@ -12,6 +13,7 @@ constexpr qsizetype kMessageMax = 255;
 void LinkCore::OnAppIdle()
 {
     SyncPreviewButtons();
+    RefreshWriteCheckNote();
     ShowPendingMessages();
 }
 
@@ -36,8 +38,15 @@ void LinkCore::ShowPendingMessages()
     // a second time.
     if (!emsg_.isEmpty()) {
         const QString text = emsg_.left(kMessageMax);
+        const QString details = emsg_ == emsgDetailed_ ? emsgDetails_ : QString();
         emsg_.clear();
-        view_.ShowErrorMessage(text);
+        emsgDetails_.clear();
+        emsgDetailed_.clear();
+        if (details.isEmpty()) {
+            view_.ShowErrorMessage(text);
+        } else {
+            view_.ShowErrorMessageWithDetails(text, details);
+        }
     }
     if (!imsg_.isEmpty()) {
         const QString text = imsg_.left(kMessageMax);

@@ -144,4 +144,21 @@ FrameCut CutFrame(std::span<const std::uint8_t> buffer)
     return {good ? FrameCut::Frame : FrameCut::BadChecksum, length};
 }
 
+bool HoldsStatusReply(std::span<const std::uint8_t> received)
+{
+    std::size_t at = 0;
+    while (at < received.size()) {
+        const std::span<const std::uint8_t> rest = received.subspan(at);
+        const FrameCut cut = CutFrame(rest);
+        if (cut.kind != FrameCut::Frame) {
+            ++at;
+        } else if (rest[2] >= 2 && rest[3] == kRxStatus) {
+            return true;
+        } else {
+            at += cut.length;
+        }
+    }
+    return false;
+}
+
 } // namespace zorva

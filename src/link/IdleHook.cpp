@@ -20,6 +20,7 @@ void IdleHook::OnAboutToBlock()
     ++idleCount_;
     inCallback_ = true;
     core_.SyncPreviewButtons();
+    core_.RefreshWriteCheckNote();
     // While the messages are on screen their dialogs' own loops go idle too; the messages
     // posted meanwhile wait until the dialogs are closed. Likewise while a dialog of the parser
     // is open: they wait until the parser has returned.

@@ -1,7 +1,8 @@
 // Runs the link's idle work when the event loop of the current thread has nothing left to do.
-// The dispatcher's aboutToBlock callback does only the cheap part (the preview buttons); pending
-// messages are shown by a zero-time call posted from there, so no dialog opens inside the
-// callback, and nothing is posted while no message waits, so an idle program does not spin.
+// The dispatcher's aboutToBlock callback does only the cheap part (the preview buttons, the note
+// on the latest write); pending messages are shown by a zero-time call posted from there, so no
+// dialog opens inside the callback, and nothing is posted while no message waits, so an idle
+// program does not spin.
 #pragma once
 
 #include <QObject>

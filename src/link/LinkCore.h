@@ -136,6 +136,9 @@ public:
     WriteCheck writeCheck() const { return writeCheck_; }
     // The differences the latest check found, one line each; empty after a match.
     const QStringList& WriteCheckDifferences() const { return writeCheckLines_; }
+    // Shows the note "write verified" in the current language while it holds: the link is up
+    // since the check and the record still equals the image verified; removes it otherwise.
+    void RefreshWriteCheckNote();
     const ReceiveCounters& Counters() const { return counters_; }
 
 private:
@@ -165,6 +168,7 @@ private:
     void NoteWriteSent(std::span<const std::uint8_t, kWriteImageSize> image);
     void OnWriteDone();
     void OnResetDone();
+    void OnResetDropped();
     void CheckReadBack(std::span<const std::uint8_t> payload);
     void OnWriteCheckLost();
 
@@ -192,9 +196,13 @@ private:
     std::uint16_t pictcnt_ = kPictStopped;
     QString kto_;
     QString emsg_, imsg_, pmsg_;
+    // The detailed text of one error message: shown with it only while `emsg_` is still that
+    // message.
+    QString emsgDetails_, emsgDetailed_;
     bool busy_ = false;
     std::uint8_t pollCounter_ = 1;
     std::uint16_t lastPacket_ = 0;
+    bool pictureRestarted_ = false; // the picture being received began at a second packet 0
     QString fmwVersion_;
     // What the status strip shows: the record in statbuf_, in the language of this caption,
     // with this firmware date.
@@ -220,6 +228,8 @@ private:
     std::array<std::uint8_t, kWriteImageSize> checkedImage_{};
     WriteCheck writeCheck_ = WriteCheck::None;
     QStringList writeCheckLines_;
+    bool verified_ = false; // checkedImage_ was read back from the module on this link
+    QString shownNote_;
 
     const ConfigHistory* history_ = nullptr;
     bool historyProblemShown_ = false; // since the history last took a record

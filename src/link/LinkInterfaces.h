@@ -71,7 +71,14 @@ public:
 
     // Message boxes shown through ShowCentredMessage over the main window. Lines of a text
     // are separated by carriage returns ('\r').
-    virtual void ShowErrorMessage(const QString& text) = 0;       // OK
+    virtual void ShowErrorMessage(const QString& text) = 0; // OK
+    // An error whose box also holds `details` as its detailed text (a list too long for the
+    // message); a view without such a box shows the message alone.
+    virtual void ShowErrorMessageWithDetails(const QString& text, const QString& details)
+    {
+        static_cast<void>(details);
+        ShowErrorMessage(text);
+    }
     virtual void ShowInformationMessage(const QString& text) = 0; // OK
     virtual bool AskConfirmation(const QString& text) = 0;        // Yes (default) / No; true = Yes
     // The modal error centred on the screen that reports firmware the program does not support.
@@ -84,8 +91,8 @@ public:
     // Check state of the menu item `Polski1`: the current language is Polish.
     virtual bool Polski1Checked() const = 0;
 
-    // A short note beside panel 0 of `StatusBar1` on the check of the latest write; empty
-    // removes it.
+    // The note that the latest write was verified, for panel 1 of `StatusBar1` while the port
+    // has no reason to show there; empty removes it.
     virtual void ShowWriteCheckNote(const QString& text) { (void)text; }
 
     // For a view that acts on what the module reported rather than show it (zorva-cli): a

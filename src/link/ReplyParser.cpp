@@ -9,6 +9,7 @@
 //    error, overflow, port reopened) or still waiting in the receive buffer.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "link/EventDecoder.h"
 #include "link/LinkCore.h"
@@ -23,6 +24,7 @@ const QString kConfigTooShort = QStringLiteral("Rx01 : za mało daych");
 const QString kCauseStatus = QStringLiteral("start podglądu (rx 03)");
 const QString kCauseNetwork = QStringLiteral("start podglądu (rx05)");
 const QString kWrongPacket = QStringLiteral("===========błędny nr ramki============");
+const QString kPictureRestarted = QStringLiteral("===========ponowna ramka 0============");
 const QString kPictureTooLarge = QStringLiteral("Za duży plik obrazu - mie można odebrać.");
 const QString kCauseLoaded = QStringLiteral("start podglądu (załadowano ramkę)");
 const QString kVideoOff = QStringLiteral("Kanał wideo wyłączony.");
@@ -301,7 +303,11 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
     // assembled from two.
     const bool restarted = number == 0 && pictcnt_ > 0 && pictcnt_ < kPictComplete;
     if (restarted) {
+        view_.Memo1Add(kPictureRestarted);
         preview_.SB_playClick();
+    }
+    if (number == 0) {
+        pictureRestarted_ = restarted;
     }
     // A wrong number ends the handler whatever the data: a stray or late packet must not
     // trigger a request of its own.
@@ -328,7 +334,10 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
         pictcnt_ = kPictComplete;
         ImmediateStep(kCauseLoaded);
         view_.Memo1Clear();
-        // After the traffic log is emptied, so that the line stays visible.
+        // After the traffic log is emptied, so that the lines stay visible.
+        if (std::exchange(pictureRestarted_, false)) {
+            view_.Memo1Add(kPictureRestarted);
+        }
         if (!saved) {
             view_.Memo1Add(kPictureNotSaved);
         }

@@ -1,5 +1,7 @@
 // The command sequencer and the user commands. Nothing here waits for a reply: a command sends
 // its request and marks it pending; the once-a-second step counts down, retries and polls.
+#include <utility>
+
 #include <QCoreApplication>
 
 #include "link/LinkCore.h"
@@ -100,6 +102,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
         writeit_ = false;
         ShowStatus();
         OnWriteCheckLost();
+        RefreshWriteCheckNote();
     }
 
     if (readit_) {
@@ -223,7 +226,9 @@ void LinkCore::ToolButton11Click()
 
 void LinkCore::OpenPort()
 {
-    reset_ = false;
+    if (std::exchange(reset_, false)) {
+        OnResetDropped();
+    }
     if (!port_.Enabled()) {
         port_.Open();
         NotePortFailure();
@@ -247,11 +252,7 @@ void LinkCore::NotePortFailure()
     portFailure_ = std::move(now);
     ShowPortFailure();
     if (portFailure_) {
-        // The text names the device tried; the port's name goes before it when that is another
-        // name ("COM1: /dev/ttyS0: ..."), not twice ("COM1: COM1: ...").
-        const QString name = portFailure_->deviceName.toUpper() + QStringLiteral(": ");
-        const QString text = PortFailureText(*portFailure_);
-        const QString line = text.startsWith(name, Qt::CaseInsensitive) ? text : name + text;
+        const QString line = PortFailureLine(*portFailure_);
         view_.Memo1Add(line);
         LogFileStamped(line);
     }

@@ -28,13 +28,23 @@ void LinkCore::OnWriteDone()
     checkedImage_ = sentImage_;
     writeCheck_ = WriteCheck::AwaitingReset;
     writeCheckLines_.clear();
-    view_.ShowWriteCheckNote(QString());
+    verified_ = false;
+    RefreshWriteCheckNote();
 }
 
 void LinkCore::OnResetDone()
 {
     if (writeCheck_ == WriteCheck::AwaitingReset) {
         writeCheck_ = WriteCheck::AwaitingReread;
+    }
+}
+
+// The reset that the check waits for will never be acknowledged as such, so nothing could be
+// verified: said now rather than at some later loss of the link.
+void LinkCore::OnResetDropped()
+{
+    if (writeCheck_ == WriteCheck::AwaitingReset) {
+        OnWriteCheckLost();
     }
 }
 
@@ -52,13 +62,13 @@ void LinkCore::CheckReadBack(std::span<const std::uint8_t> payload)
     writeCheckLines_ = WriteCheckLines(CompareRecords(written, read, kWriteImageSize));
     const QStringList& lines = writeCheckLines_;
     const LanguageTexts& texts = Texts();
+    verified_ = lines.isEmpty();
+    RefreshWriteCheckNote();
     if (lines.isEmpty()) {
-        view_.ShowWriteCheckNote(texts.txtWriteVerified);
         view_.Memo1Add(texts.txtWriteVerified);
         return;
     }
-    view_.ShowWriteCheckNote(QString());
-    // The message shows as many lines as fit; the log file gets them all.
+    // The message shows as many lines as fit; its detailed text and the log file get them all.
     QString message = texts.txtWriteDiffers;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString more = texts.txtMoreDifferences.arg(lines.size() - i);
@@ -70,6 +80,8 @@ void LinkCore::CheckReadBack(std::span<const std::uint8_t> payload)
         message += QLatin1Char('\r') + lines[i];
     }
     emsg_ = message;
+    emsgDetails_ = lines.join(u'\n');
+    emsgDetailed_ = message;
     view_.Memo1Add(texts.txtWriteDiffers);
     LogFileStamped(texts.txtWriteDiffers);
     for (const QString& line : lines) {
@@ -87,6 +99,21 @@ void LinkCore::OnWriteCheckLost()
     emsg_ = Texts().txtWriteNotVerified;
     view_.Memo1Add(emsg_);
     LogFileStamped(emsg_);
+}
+
+void LinkCore::RefreshWriteCheckNote()
+{
+    // A lost link may come back with another module: what was verified no longer counts.
+    if (statbuf_.empty()) {
+        verified_ = false;
+    }
+    const auto record = config_.WriteImage();
+    const bool holds = verified_ && std::equal(record.begin(), record.end(), checkedImage_.begin());
+    const QString note = holds ? Texts().txtWriteVerified : QString();
+    if (note != shownNote_) {
+        shownNote_ = note;
+        view_.ShowWriteCheckNote(note);
+    }
 }
 
 } // namespace zorva

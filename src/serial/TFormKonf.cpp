@@ -66,7 +66,7 @@ void SelectItem(QButtonGroup* buttons, int item)
 } // namespace
 
 TFormKonf::TFormKonf(TComm64& port, FlagAccess dtrFlag, FlagAccess rtsFlag, QWidget* parent,
-                     PortSource ports)
+                     PortSource ports, PortProbe probe)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       port_(port), dtrFlag_(std::move(dtrFlag)), rtsFlag_(std::move(rtsFlag)),
@@ -74,6 +74,9 @@ TFormKonf::TFormKonf(TComm64& port, FlagAccess dtrFlag, FlagAccess rtsFlag, QWid
 {
     setObjectName(QStringLiteral("FormKonf"));
     setWindowTitle(kDesignCaption);
+    Search = new PortSearch(std::move(probe), this);
+    connect(Search, &PortSearch::Trying, this, &TFormKonf::SearchTrying);
+    connect(Search, &PortSearch::Finished, this, &TFormKonf::SearchFinished);
     BuildControls();
     FormCreate();
 }
@@ -103,6 +106,14 @@ void TFormKonf::BuildControls()
     portRow->addWidget(portLabel);
     portRow->addWidget(CCB1, 1);
     page->addLayout(portRow);
+    // Right under the list, so that the list keeps its width.
+    ButtonFindModule = new QPushButton(TabSheet1);
+    ButtonFindModule->setObjectName(QStringLiteral("ButtonFindModule"));
+    ButtonFindModule->setAutoDefault(false);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addStretch(1);
+    searchRow->addWidget(ButtonFindModule);
+    page->addLayout(searchRow);
     LabelReason = new QLabel(TabSheet1);
     LabelReason->setObjectName(QStringLiteral("LabelReason"));
     LabelReason->setWordWrap(true);
@@ -166,6 +177,7 @@ void TFormKonf::BuildControls()
     connect(ParityItems, &QButtonGroup::idClicked, this, &TFormKonf::RadioGroup5Click);
     connect(CheckBoxDTR, &QCheckBox::clicked, this, &TFormKonf::CheckBoxDTRClick);
     connect(CheckBoxRTS, &QCheckBox::clicked, this, &TFormKonf::CheckBoxRTSClick);
+    connect(ButtonFindModule, &QPushButton::clicked, this, &TFormKonf::ButtonFindModuleClick);
     // OK, Enter and Escape all just close: there is nothing to apply or undo.
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -188,11 +200,13 @@ void TFormKonf::FormCreate()
 void TFormKonf::ApplyLanguageTexts()
 {
     setWindowTitle(Texts().txtConfiguration);
+    ButtonFindModule->setText(Search->Running() ? Texts().txtStopSearch : Texts().txtFindModule);
 }
 
 void TFormKonf::showEvent(QShowEvent* event)
 {
     note_.clear();
+    ApplyLanguageTexts();
     PageControl1Change();
     QDialog::showEvent(event);
 }
@@ -261,6 +275,7 @@ void TFormKonf::CCB1Change(int index)
 
 void TFormKonf::done(int result)
 {
+    Search->Cancel();
     if (pendingAlias_) {
         SetPortAlias(pendingAlias_->name, pendingAlias_->path);
         pendingAlias_.reset();
@@ -327,6 +342,57 @@ void TFormKonf::CheckBoxRTSClick()
     if (rtsFlag_.set) {
         rtsFlag_.set(CheckBoxRTS->isChecked());
     }
+}
+
+void TFormKonf::ButtonFindModuleClick()
+{
+    if (Search->Running()) {
+        Search->Cancel();
+        return;
+    }
+    QStringList candidates;
+    for (const PortEntry& entry : entries_) {
+        candidates.append(entry.name);
+    }
+    const bool dtr = dtrFlag_.get ? dtrFlag_.get() : false;
+    const bool rts = rtsFlag_.get ? rtsFlag_.get() : false;
+    Search->Start(candidates, LineOf(port_, dtr, rts));
+    CCB1->setEnabled(false);
+    ApplyLanguageTexts();
+}
+
+void TFormKonf::SearchTrying(const QString& candidate)
+{
+    note_ = Texts().txtSearchingOn.arg(candidate);
+    ShowReason();
+}
+
+void TFormKonf::SearchFinished()
+{
+    CCB1->setEnabled(true);
+    ApplyLanguageTexts();
+    note_.clear();
+    const PortSearchResult& result = Search->Result();
+    const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const PortEntry& e) {
+        return !result.found.isEmpty() && e.name == result.found;
+    });
+    if (found != entries_.end()) {
+        const auto index = static_cast<int>(found - entries_.begin());
+        CCB1->setCurrentIndex(index);
+        CCB1Change(index);
+        if (note_.isEmpty()) {
+            note_ = Texts().txtModuleFoundOn.arg(result.found);
+        }
+    } else if (!result.cancelled) {
+        note_ = Texts().txtNoModuleFound;
+        if (!result.passedOver.empty()) {
+            note_ += QLatin1Char('\n') + Texts().txtPortsPassedOver;
+        }
+        for (const PortFailure& failure : result.passedOver) {
+            note_ += QLatin1Char('\n') + PortFailureLine(failure);
+        }
+    }
+    ShowReason();
 }
 
 } // namespace zorva

@@ -2,7 +2,8 @@
 // DTR and RTS flags are shown (disabled) as they are in force. There is no cancel: a port
 // picked in the list is the port's device name at once. A device listed under a name that the
 // stored port byte cannot hold gets a COM name first. Under the list: why the port could not
-// be opened, or that no COM name is left.
+// be opened, or that no COM name is left. Beside the list, "Find module" tries the listed ports
+// for the one the module answers on and picks it as the technician would.
 #pragma once
 
 #include <functional>
@@ -14,6 +15,7 @@
 #include <QString>
 
 #include "serial/PortList.h"
+#include "serial/PortSearch.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -53,9 +55,10 @@ using PortSource = std::function<std::vector<PortEntry>()>;
 class TFormKonf : public QDialog {
     Q_OBJECT
 public:
-    // The creation handler runs here.
+    // The creation handler runs here. `probe` is what "Find module" sends to each port and the
+    // answer it waits for.
     TFormKonf(TComm64& port, FlagAccess dtrFlag, FlagAccess rtsFlag, QWidget* parent = nullptr,
-              PortSource ports = PlatformDevices);
+              PortSource ports = PlatformDevices, PortProbe probe = {});
 
     // Restores the placement stored under "pos" (normally none, so the dialog opens centred on
     // its parent), makes the port page active and sets the caption. A stored placement of the
@@ -78,6 +81,10 @@ public:
     void RadioGroup5Click(int item);
     void CheckBoxDTRClick();
     void CheckBoxRTSClick();
+    // Starts the search over the listed ports with the line settings in force, or stops the
+    // one running. Under the list: the port being tried, then the port found (picked as by
+    // CCB1Change), or that none answered with the ports that could not be opened and why.
+    void ButtonFindModuleClick();
 
     // The caption from the language table (also on a language switch).
     void ApplyLanguageTexts();
@@ -95,6 +102,8 @@ public:
     QCheckBox* CheckBoxDTR = nullptr;
     QCheckBox* CheckBoxRTS = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    QPushButton* ButtonFindModule = nullptr; // beside the port list
+    PortSearch* Search = nullptr;
 
     // The items' buttons of each group, in item order.
     QButtonGroup* BaudRateItems = nullptr;
@@ -113,6 +122,8 @@ private:
     void FillPortList();
     void ShowReason();
     void SelectDeviceInForce();
+    void SearchTrying(const QString& candidate);
+    void SearchFinished();
 
     TComm64& port_;
     FlagAccess dtrFlag_;

@@ -71,6 +71,12 @@ LanguageTexts PolishTexts()
     t.txtPortNotSerial = QStringLiteral("%1: to nie jest urządzenie szeregowe");
     t.txtNoFreeComName =
         QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
+    t.txtFindModule = QStringLiteral("Szukaj modułu");
+    t.txtStopSearch = QStringLiteral("Przerwij");
+    t.txtSearchingOn = QStringLiteral("Szukam modułu na %1...");
+    t.txtModuleFoundOn = QStringLiteral("Moduł odpowiada na %1.");
+    t.txtNoModuleFound = QStringLiteral("Moduł nie odpowiada na żadnym porcie.");
+    t.txtPortsPassedOver = QStringLiteral("Pominięte (nie można otworzyć):");
     t.txtLogSavedElsewhere = QStringLiteral("Nie można zapisać %1; log zapisano w %2");
     t.txtLogFileNotOpened = QStringLiteral("Nie można otworzyć pliku logu %1: %2");
     t.txtFlagOn = QStringLiteral("tak");
@@ -78,7 +84,7 @@ LanguageTexts PolishTexts()
     t.txtByteAt = QStringLiteral("bajt %1");
     t.txtWrittenRead = QStringLiteral("%1: zapisano %2, odczytano %3");
     t.txtWriteDiffers = QStringLiteral("Moduł po restarcie ma inne dane niż zapisane:");
-    t.txtMoreDifferences = QStringLiteral("... i %1 innych (lista w pliku logu)");
+    t.txtMoreDifferences = QStringLiteral("... i %1 innych (cała lista pod Show Details...)");
     t.txtWriteVerified = QStringLiteral("Zapis sprawdzony: moduł ma zapisane dane.");
     t.txtWriteNotVerified =
         QStringLiteral("Nie można sprawdzić zapisu: moduł nie odpowiedział po restarcie.");
@@ -171,6 +177,12 @@ LanguageTexts EnglishTexts()
     t.txtPortMissing = QStringLiteral("%1: not present: is the adapter plugged in?");
     t.txtPortNotSerial = QStringLiteral("%1: not a serial device");
     t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
+    t.txtFindModule = QStringLiteral("Find module");
+    t.txtStopSearch = QStringLiteral("Stop");
+    t.txtSearchingOn = QStringLiteral("Looking for the module on %1...");
+    t.txtModuleFoundOn = QStringLiteral("The module answers on %1.");
+    t.txtNoModuleFound = QStringLiteral("No module answers on any port.");
+    t.txtPortsPassedOver = QStringLiteral("Passed over (cannot be opened):");
     t.txtLogSavedElsewhere = QStringLiteral("%1 cannot be written; the log was saved to %2");
     t.txtLogFileNotOpened = QStringLiteral("Cannot open the log file %1: %2");
     t.txtFlagOn = QStringLiteral("yes");
@@ -179,7 +191,7 @@ LanguageTexts EnglishTexts()
     t.txtWrittenRead = QStringLiteral("%1: written %2, read %3");
     t.txtWriteDiffers =
         QStringLiteral("After its restart the module holds other data than written:");
-    t.txtMoreDifferences = QStringLiteral("... and %1 more (listed in the log file)");
+    t.txtMoreDifferences = QStringLiteral("... and %1 more (the whole list under Show Details...)");
     t.txtWriteVerified = QStringLiteral("Write verified: the module holds the data written.");
     t.txtWriteNotVerified = QStringLiteral(
         "The write could not be verified: the module did not answer after its restart.");

@@ -70,6 +70,13 @@ struct LanguageTexts {
     QString txtPortNotSerial;
     // The port settings dialog: a device (%1) for which no COM name is left.
     QString txtNoFreeComName;
+    // The search for the port the module answers on (port settings dialog, zorva-cli).
+    QString txtFindModule;      // the dialog's button
+    QString txtStopSearch;      // the same button while the search runs
+    QString txtSearchingOn;     // %1 the port being tried
+    QString txtModuleFoundOn;   // %1 the port that answered
+    QString txtNoModuleFound;   // no port answered
+    QString txtPortsPassedOver; // heading of the ports that could not be opened
     // Files the program writes by itself: %1 the path, %2 the system's reason.
     QString txtLogSavedElsewhere; // %1 could not be written, the traffic log went to %2
     QString txtLogFileNotOpened;  // the log file named in the program ini file

@@ -27,4 +27,11 @@ QString PortFailureText(const PortFailure& failure)
     return failure.path + QStringLiteral(": ") + failure.systemText;
 }
 
+QString PortFailureLine(const PortFailure& failure)
+{
+    const QString name = failure.deviceName.toUpper() + QStringLiteral(": ");
+    const QString text = PortFailureText(failure);
+    return text.startsWith(name, Qt::CaseInsensitive) ? text : name + text;
+}
+
 } // namespace zorva

@@ -161,6 +161,21 @@ TEST_F(PortReasonTest, EachReasonIsShownWhereTheUserLooksAndLoggedOnce)
     }
 }
 
+TEST_F(PortReasonTest, WriteVerifiedNoteStandsInThePanelInItsLanguageUntilTheLinkIsLost)
+{
+    SetAlias(QStringLiteral("COM1"), link_);
+    TForm1 form({QStringLiteral("zorva-config")});
+    ASSERT_TRUE(WaitUntil([&] { return !form.Link()->StatusEmpty(); }));
+    form.Link()->ToolButton3Click();
+    EXPECT_TRUE(WaitUntil([&] { return form.StatusBarPanel1Text() == Texts().txtWriteVerified; }));
+    form.Polski1Click();
+    EXPECT_EQ(form.StatusBarPanel1Text(), "Zapis sprawdzony: moduł ma zapisane dane.");
+    simulator_->Unplug(2);
+    EXPECT_TRUE(WaitUntil([&] { return form.StatusBarPanel1Text().startsWith(link_); }));
+    EXPECT_TRUE(WaitUntil([&] { return !form.Link()->StatusEmpty(); }));
+    EXPECT_EQ(form.StatusBarPanel1Text(), QString());
+}
+
 TEST_F(PortReasonTest, DevicePickedByItsOwnNameIsReachedAgainAfterARestart)
 {
     // The platform offers the simulator's line by its own name, beside ttyS0 and ttyS1, whose

@@ -20,7 +20,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "PtyPair.h"
 #include "config/RecordEditing.h"
+#include "link/Frames.h"
 #include "serial/SerialPlatform.h"
 #include "sim/ModuleCore.h"
 #include "sim/Simulator.h"
@@ -69,6 +71,9 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), Path("data"));
+        if (!portCandidates.isEmpty()) {
+            env.insert(QStringLiteral("ZORVA_PORT_CANDIDATES"), portCandidates.join(u':'));
+        }
         return env;
     }
 
@@ -122,6 +127,7 @@ public:
     QTemporaryDir dir;
     sim::Options options;
     std::unique_ptr<sim::Simulator> simulator;
+    QStringList portCandidates; // what --port auto tries instead of the machine's ports
 };
 
 std::string Show(const CliRun& run)
@@ -449,6 +455,29 @@ TEST_F(CliRig, APortHeldByAnotherProgramIsNamedAsInUse)
     EXPECT_EQ(run.exit, 3) << Show(run);
     // Named from the system's lock table, as the window names it.
     EXPECT_TRUE(run.err.contains(QStringLiteral("(process %1)").arg(::getpid()))) << Show(run);
+}
+
+// --port auto tries the ports in order: a silent line gets one status request and nothing else,
+// the module's port is found and named; with no module anywhere the answer is exit code 4.
+TEST_F(CliRig, PortAutoFindsTheModuleAfterOneRequestOnASilentLine)
+{
+    StartModule();
+    PtyPair silent;
+    portCandidates = {QString::fromStdString(silent.Path()), Path("module.tty")};
+    const QStringList args{"--lang", "en", "--port", "auto", "status"};
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.exit, 0) << Show(run);
+    EXPECT_TRUE(run.err.contains("The module answers on " + Path("module.tty"))) << Show(run);
+    EXPECT_TRUE(run.out.contains(Path("module.tty"))) << Show(run); // the status of that port
+    const std::vector<std::uint8_t> oneRequest = StanFrame();
+    EXPECT_EQ(silent.Receive(oneRequest.size() + 1, std::chrono::milliseconds(200)), oneRequest);
+
+    simulator->Stop();
+    const CliRun none = Cli(args);
+    EXPECT_EQ(none.exit, 4) << Show(none);
+    EXPECT_TRUE(none.err.contains("No module answers on any port.")) << Show(none);
+    EXPECT_TRUE(none.err.contains(Path("module.tty") + ": not present")) << Show(none);
+    EXPECT_EQ(silent.Receive(oneRequest.size() + 1, std::chrono::milliseconds(200)), oneRequest);
 }
 
 TEST_F(CliRig, ShowAndEventsPrintWhatScriptsRead)

@@ -314,6 +314,16 @@ TEST_F(ConfigFileTest, SaveThatCannotReplaceTheFileWritesItInPlace)
     }
 }
 
+TEST_F(ConfigFileTest, InPlaceWriteThatFailsAtOnceKeepsTheOldFileAndOtherwiseSetsTheSize)
+{
+    const QString path = WriteFile(QStringLiteral("kept.zrd"), Pattern(5000, 3));
+    for (const rlim_t limit : {rlim_t{0}, RLIM_INFINITY}) {
+        const FileSizeLimit sizeLimit(limit);
+        EXPECT_EQ(WriteBlockInPlace(path, record_.FileImage()), limit != 0);
+        EXPECT_EQ(FileBytes(path), limit == 0 ? Pattern(5000, 3) : ImageBytes(record_));
+    }
+}
+
 TEST_F(ConfigFileTest, SaveIntoMissingFolderIsReported)
 {
     saveChoice_ = Path(QStringLiteral("gone/x.zrd"));

@@ -76,6 +76,12 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtPortMissing),
     ZORVA_ENTRY(txtPortNotSerial),
     ZORVA_ENTRY(txtNoFreeComName),
+    ZORVA_ENTRY(txtFindModule),
+    ZORVA_ENTRY(txtStopSearch),
+    ZORVA_ENTRY(txtSearchingOn),
+    ZORVA_ENTRY(txtModuleFoundOn),
+    ZORVA_ENTRY(txtNoModuleFound),
+    ZORVA_ENTRY(txtPortsPassedOver),
     ZORVA_ENTRY(txtLogSavedElsewhere),
     ZORVA_ENTRY(txtLogFileNotOpened),
     // The write check.

@@ -85,6 +85,11 @@ public:
     int Memo2LineCount() const override { return static_cast<int>(memo2.size()); }
     void Memo2DeleteFirstLine() override { memo2.removeFirst(); }
     void ShowErrorMessage(const QString& text) override;
+    void ShowErrorMessageWithDetails(const QString& text, const QString& d) override
+    {
+        details << d;
+        ShowErrorMessage(text);
+    }
     void ShowInformationMessage(const QString& text) override;
     bool AskConfirmation(const QString& text) override;
     void ShowUnsupportedFirmware(const QString& text) override;
@@ -105,6 +110,7 @@ public:
     QString portFailure;
     QStringList memo1, memo2;
     QStringList messages; // "error: text", "information: text", "question: text"
+    QStringList details;  // of the errors shown with a detailed text
     QStringList firmwareErrors;
     bool confirmAnswer = true;
     bool settingsShowing = false;

@@ -127,6 +127,9 @@ TEST_P(ReadBack, IsComparedFieldByField)
         EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
         EXPECT_EQ(view.writeCheckNote, Texts().txtWriteVerified);
         EXPECT_TRUE(view.memo1.contains(Texts().txtWriteVerified));
+        config.setByte(cfg::dz, 6);
+        core->OnAppIdle();
+        EXPECT_TRUE(view.writeCheckNote.isEmpty()) << "an edit ends the note";
         return;
     }
     ASSERT_EQ(errors.size(), 1);
@@ -152,13 +155,22 @@ TEST_F(WriteCheck, ALongListIsCutInTheMessageAndWholeInTheLogFile)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_LE(errors[0].size(), 255);
     EXPECT_TRUE(errors[0].startsWith(Texts().txtWriteDiffers + u'\r'));
-    EXPECT_TRUE(errors[0].contains(QStringLiteral(" innych (lista w pliku logu)")));
+    EXPECT_TRUE(errors[0].contains(QStringLiteral(" innych (cała lista pod Show Details...)")));
     // Every unused byte 111..174 is listed in the log file.
     const QStringList log = LogFileLines();
     for (int offset : {73, 111, 174}) {
         EXPECT_TRUE(LogHas(log, QStringLiteral("bajt %1: zapisano 00, odczytano 77").arg(offset)))
             << offset;
     }
+    EXPECT_TRUE(view.details.value(0).contains(u"bajt 174: zapisano 00, odczytano 77"));
+}
+
+TEST_F(WriteCheck, ADroppedResetEndsTheCheckAtOnce)
+{
+    core->ToolButton3Click();
+    Feed(Reply(kRxWriteAck, {0xAA}));
+    core->RS2321Click();
+    EXPECT_EQ(Errors(), QStringList{Texts().txtWriteNotVerified});
 }
 
 Bytes OtherImage()

@@ -13,15 +13,20 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "ModalDriver.h"
+#include "PtyPair.h"
 #include "app/ShellRules.h"
+#include "link/StatusProbe.h"
 #include "serial/StoredPort.h"
 #include "serial/TComm64.h"
 #include "shell/FormPlacement.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
+#include "sim/Simulator.h"
+#include "support/WaitUntil.h"
 
 namespace zorva {
 namespace {
@@ -243,6 +248,50 @@ TEST_F(TFormKonfTest, PickWithNoComNameLeftSaysSoAndChangesNothing)
     EXPECT_EQ(selected, QStringLiteral("COM2"));
     EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM2"));
     EXPECT_EQ(PortAliases().size(), 8);
+}
+
+// "Find module" over COM1 to COM4, aliased to a silent line, the module and two missing
+// devices: the module's port is picked as a pick in the list would; without a module the dialog
+// says so, names the ports that could not be opened, and the port stays.
+TEST_F(TFormKonfTest, FindModulePicksThePortThatAnswersOrSaysNoneDid)
+{
+    QTemporaryDir dir;
+    sim::Options options;
+    options.linkPath = dir.filePath(QStringLiteral("module.tty")).toStdString();
+    sim::Simulator module(options);
+    std::string error;
+    ASSERT_TRUE(module.Start(&error)) << error;
+    test::PtyPair silent;
+    const QStringList devices{QString::fromStdString(silent.Path()), dir.filePath("module.tty"),
+                              dir.filePath("gone3"), dir.filePath("gone4")};
+    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    for (int n = 1; n <= 4; ++n) {
+        store.setValue(QStringLiteral("ports/COM%1").arg(n), devices[n - 1]);
+    }
+    store.sync();
+    port_.setDeviceName(QStringLiteral("COM4"));
+    TFormKonf d(
+        port_, {}, {}, nullptr, [] { return std::vector<PortEntry>(); }, StatusProbe());
+    const auto search = [&d] {
+        d.show();
+        QTest::mouseClick(d.ButtonFindModule, Qt::LeftButton);
+        const bool ended = test::WaitUntil([&d] { return !d.Search->Running(); }, 10000);
+        d.hide();
+        return ended;
+    };
+    ASSERT_TRUE(search());
+    EXPECT_EQ(d.CCB1->currentData().toString(), QStringLiteral("COM2"));
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM2"));
+    EXPECT_EQ(d.LabelReason->text(), Texts().txtModuleFoundOn.arg(QStringLiteral("COM2")));
+
+    module.Stop();
+    ASSERT_TRUE(search());
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM2"));
+    const QStringList lines = d.LabelReason->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], Texts().txtNoModuleFound);
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("COM4: ") + devices[3]))
+        << lines[4].toStdString();
 }
 
 TEST_F(TFormKonfTest, StoredPlacementIsAppliedAndAWrongTypeEndsTheCreation)
