@@ -28,11 +28,13 @@
 
 #include "app/AppResources.h"
 #include "app/CentredMessage.h"
+#include "app/HistoryDialog.h"
 #include "app/PortRSLink.h"
 #include "app/PreviewLink.h"
 #include "app/ShellRules.h"
 #include "app/TForm1Design.h"
 #include "app/TForm3.h"
+#include "config/ConfigHistory.h"
 #include "config/ui/ConfigPanel.h"
 #include "config/ui/StatusGrid.h"
 #include "link/IdleHook.h"
@@ -139,6 +141,10 @@ void TForm1::FormCreate(const QStringList& arguments)
     link_ = std::make_unique<LinkCore>(PortRS->AsLinkPort(), *this, *previewLink_, clock_, config_,
                                        network_);
     link_->setLogFilePath(logFilePath_);
+    // Every configuration read and every write acknowledged is kept.
+    history_ =
+        std::make_unique<ConfigHistory>(DefaultHistoryFolder(), HistoryKeepFrom(ProgramIniPath()));
+    link_->setHistory(history_.get());
     PortRS->SetRxCharHandler([link = link_.get()](QObject* sender, int count) {
         link->PortRSRxCharSignal(sender, count);
     });
@@ -232,6 +238,16 @@ void TForm1::Oprogramie1Click()
     }
     aboutBox_->CentreOn(this);
     aboutBox_->exec();
+}
+
+void TForm1::Historiakonfiguracji1Click()
+{
+    if (history_ == nullptr) {
+        return;
+    }
+    HistoryDialog dialog(
+        *history_, config_, [this](const QString& path) { return files_->OpenFile(path); }, this);
+    dialog.exec();
 }
 
 void TForm1::Polski1Click()

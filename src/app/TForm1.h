@@ -26,6 +26,7 @@ class QToolButton;
 
 namespace zorva {
 
+class ConfigHistory;
 class ConfigPanel;
 class IdleHook;
 class LinkCore;
@@ -66,6 +67,7 @@ public:
     void Wyjcie1Click();
     void Obraz1Click();
     void Oprogramie1Click();
+    void Historiakonfiguracji1Click();
     void Polski1Click();
     void English1Click();
     void ApplyLanguageTexts();
@@ -114,6 +116,7 @@ public:
     QAction* Nowy1 = nullptr;
     QAction* Otwrz1 = nullptr;
     QAction* Zapisz1 = nullptr;
+    QAction* Historiakonfiguracji1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Wyjcie1 = nullptr;
     QMenu* Komunikacja1 = nullptr;
@@ -186,6 +189,7 @@ private:
     SystemClock clock_;
     std::unique_ptr<PortRSLink> PortRS;
     std::unique_ptr<PreviewLink> previewLink_;
+    std::unique_ptr<ConfigHistory> history_;
     std::unique_ptr<LinkCore> link_;
     IdleHook* idleHook_ = nullptr;
     std::unique_ptr<ConfigFileCommands> files_;

@@ -106,6 +106,7 @@ void TForm1::BuildMenus()
     Otwrz1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     Zapisz1 = item(Plik1, "Zapisz1");
     Zapisz1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Historiakonfiguracji1 = item(Plik1, "Historiakonfiguracji1");
     N1 = Plik1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Wyjcie1 = item(Plik1, "Wyjcie1");
@@ -264,6 +265,7 @@ void TForm1::ConnectCommands()
     connect(ToolButton1, &QToolButton::clicked, this, [this] { files_->ToolButton1Click(); });
     connect(Zapisz1, &QAction::triggered, this, [this] { files_->Zapisz1Click(); });
     connect(ToolButton6, &QToolButton::clicked, this, [this] { files_->ToolButton6Click(); });
+    connect(Historiakonfiguracji1, &QAction::triggered, this, &TForm1::Historiakonfiguracji1Click);
     connect(Wyjcie1, &QAction::triggered, this, &TForm1::Wyjcie1Click);
     connect(ToolButton10, &QToolButton::clicked, this, &TForm1::Wyjcie1Click);
     connect(Obraz1, &QAction::triggered, this, &TForm1::Obraz1Click);
@@ -288,6 +290,7 @@ void TForm1::ApplyLanguageTexts()
     Nowy1->setText(t.txtNew);
     Otwrz1->setText(t.txtOpen);
     Zapisz1->setText(t.txtSave);
+    Historiakonfiguracji1->setText(t.txtHistory);
     Wyjcie1->setText(t.txtExit);
     Komunikacja1->setTitle(t.txtCommunication);
     Odczyt1->setText(t.txtRead);

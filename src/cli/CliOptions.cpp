@@ -31,6 +31,7 @@ const std::vector<CommandRule>& Commands()
         {"clock", 0, {port, timeout}},
         {"picture", 1, {port, timeout, QStringLiteral("camera")}},
         {"events", 0, {port, timeout, json}},
+        {"history", 0, {QStringLiteral("id"), json}},
     };
     return commands;
 }
@@ -53,10 +54,11 @@ ParsedCli ParseCli(const QStringList& args)
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption set(QStringLiteral("set"), {}, QStringLiteral("F=V"));
     const QCommandLineOption camera(QStringLiteral("camera"), {}, QStringLiteral("CAMERA"));
+    const QCommandLineOption id(QStringLiteral("id"), {}, QStringLiteral("ID"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({port, timeout, lang, quiet, json, set, camera, help, version});
+    parser.addOptions({port, timeout, lang, quiet, json, set, camera, id, help, version});
     if (!parser.parse(QStringList{QStringLiteral("zorva-cli")} + args)) {
         return fail(parser.errorText());
     }
@@ -69,6 +71,8 @@ ParsedCli ParseCli(const QStringList& args)
     o.quiet = parser.isSet(quiet);
     o.json = parser.isSet(json);
     o.sets = parser.values(set);
+    o.idGiven = parser.isSet(id);
+    o.id = parser.value(id);
     if (parser.isSet(timeout)) {
         bool ok = false;
         o.timeoutSeconds = parser.value(timeout).toInt(&ok);
@@ -143,6 +147,9 @@ Commands:
   clock                           set the module's clock to this computer's local time
   picture [--camera A-D] OUT.jpg  fetch one picture (camera A by default)
   events                          print the module's event reports as they arrive, until Ctrl+C
+  history [--id ID]               the configurations kept of every read and acknowledged write,
+                                  newest first: time, identifier, read or written, file (no
+                                  port); put one back on a module with write FILE
 
 Options:
   --port NAME        the serial port: COM1, COM2, ... (also above COM8, such as COM12) or a
@@ -161,13 +168,15 @@ Options:
   --lang pl|en       language of captions and of what the module and the port report
                      (default: the window program's)
   -q, --quiet        no progress on standard error
-  --json             results as JSON: status and show one object, events one object a line
+  --json             results as JSON: status and show one object, history one array,
+                     events one object a line
   --set F=V          change a field before writing; repeatable, applied in order with the
                      window's rules and ranges (fields below). A value out of range is refused
                      before the port is opened; so is a change of a field that the window
                      keeps disabled (the port while Ethernet is off, the module's addresses
                      while DHCP is on). Every value that show --json prints is taken back.
   --camera A-D       the camera of picture
+  --id ID            the module whose configurations history lists (its device identifier)
   -h, --help         this text
   --version          the program's version
   --                 the end of the options: what follows is the command and its files

@@ -32,6 +32,8 @@ struct CliOptions {
     QStringList files;
     QStringList sets; // "F=V" in the order given
     int camera = 0;   // 0..3 for A..D
+    bool idGiven = false;
+    QString id; // history: the device identifier of the module whose configurations to list
 };
 
 struct ParsedCli {

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "config/ConfigHistory.h"
 #include "link/LinkCore.h"
 #include "link/TComm64LinkPort.h"
 #include "serial/TComm64.h"
@@ -46,6 +47,11 @@ void CliView::NoteEventFrame(std::span<const std::uint8_t> frame)
     if (onEventFrame) {
         onEventFrame(frame);
     }
+}
+
+void CliView::NoteHistoryProblem(const QString& text)
+{
+    session_.Progress(text);
 }
 
 void CliView::ResetPollCounter()
@@ -114,6 +120,10 @@ CliSession::CliSession(const QString& portName, int silenceLimitMs,
         QCoreApplication::applicationDirPath() + QStringLiteral("/zorva-config");
     core_->setLogFilePath(
         StartLogFileFrom(IniPathForProgram(windowProgram), QDateTime::currentDateTime()));
+    // The window program's configuration history, with its bound.
+    history_ = std::make_unique<ConfigHistory>(DefaultHistoryFolder(),
+                                               HistoryKeepFrom(IniPathForProgram(windowProgram)));
+    core_->setHistory(history_.get());
     comm_->setOnRxCharSignal(
         [this](QObject* sender, std::int32_t count) { ReceiveEvent(sender, count); });
     // Until the port is open the core's own tick does nothing useful; Open starts it.

@@ -20,6 +20,7 @@
 #include "link/LinkInterfaces.h"
 
 namespace zorva {
+class ConfigHistory;
 class LinkCore;
 class TComm64;
 class TComm64LinkPort;
@@ -65,6 +66,7 @@ public:
     void ShowWriteCheckNote(const QString& text) override { writeCheckNote = text; }
     void NoteModuleReport(const ModuleReport& report) override { reports.push_back(report); }
     void NoteEventFrame(std::span<const std::uint8_t> frame) override;
+    void NoteHistoryProblem(const QString& text) override;
 
     void ResetPollCounter() override;
     QString FirmwareVersion() const override;
@@ -195,6 +197,7 @@ private:
     std::unique_ptr<TComm64> comm_;
     std::unique_ptr<TComm64LinkPort> commPort_;
     std::unique_ptr<CountingPort> port_;
+    std::unique_ptr<ConfigHistory> history_;
     std::unique_ptr<LinkCore> core_;
 };
 

@@ -1,6 +1,8 @@
 #include "cli/FileCommands.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -8,6 +10,7 @@
 #include "config/ConfigBlock.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigFields.h"
+#include "config/ConfigHistory.h"
 #include "config/RecordEditing.h"
 
 namespace zorva::cli {
@@ -130,6 +133,42 @@ int RunDiff(const CliOptions& options)
     }
     // As diff(1): 1 when the files differ.
     return kFailed;
+}
+
+int RunHistory(const CliOptions& options)
+{
+    const ConfigHistory history(DefaultHistoryFolder(), kHistoryKeepDefault);
+    const std::vector<HistoryEntry> entries =
+        options.idGiven ? history.ListModule(options.id) : history.List();
+    QJsonArray list;
+    for (const HistoryEntry& entry : entries) {
+        const QString kind =
+            entry.kind == HistoryKind::Read ? QStringLiteral("read") : QStringLiteral("written");
+        const QString file = QDir::toNativeSeparators(entry.path);
+        if (options.json) {
+            // Local time, as in the file's name.
+            list.append(
+                QJsonObject{{QStringLiteral("time"), entry.when.toString(Qt::ISODateWithMs)},
+                            {QStringLiteral("id"), entry.identifier},
+                            {QStringLiteral("kind"), kind},
+                            {QStringLiteral("file"), file}});
+        } else {
+            PrintResult(QStringLiteral("%1  %2 %3 %4")
+                            .arg(entry.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
+                            .arg(entry.module, -8)
+                            .arg(kind, -7)
+                            .arg(file));
+        }
+    }
+    if (options.json) {
+        PrintResult(
+            QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented).trimmed()));
+    } else if (entries.empty()) {
+        const QString of = options.idGiven ? QStringLiteral(" of ") + options.id : QString();
+        PrintProgress(options.quiet, QStringLiteral("no configurations%1 kept in %2")
+                                         .arg(of, QDir::toNativeSeparators(history.Folder())));
+    }
+    return kDone;
 }
 
 } // namespace zorva::cli

@@ -12,6 +12,8 @@ namespace zorva::cli {
 
 int RunShow(const CliOptions& options);
 int RunDiff(const CliOptions& options);
+// The configuration history, newest first.
+int RunHistory(const CliOptions& options);
 
 // Loads the file as the window's Open does (with its refresh) and applies the --set values in
 // order; kDone, or the exit code after printing why.

@@ -69,6 +69,9 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("diff")) {
         return RunDiff(options);
     }
+    if (command == QLatin1String("history")) {
+        return RunHistory(options);
+    }
     if (command == QLatin1String("status")) {
         return RunStatus(options);
     }

@@ -51,21 +51,25 @@ void ConfigFileCommands::Nowy1Click()
 void ConfigFileCommands::ToolButton1Click()
 {
     const QString fileName = hooks_.chooseFileToOpen(StartFolder());
-    if (fileName.isEmpty()) {
-        return;
+    if (!fileName.isEmpty() && OpenFile(fileName)) {
+        RegWriteString(kRegKey, kLastDirValue, FolderWithSeparator(fileName));
     }
+}
+
+bool ConfigFileCommands::OpenFile(const QString& fileName)
+{
     ConfigRecord::Image image = record_.FileImage();
     if (!LoadBlock(fileName, image)) {
         if (hooks_.postError) {
             hooks_.postError(Texts().txtNotRead);
         }
-        return;
+        return false;
     }
     record_.Load(image);
     if (hooks_.showConfig) {
         hooks_.showConfig();
     }
-    RegWriteString(kRegKey, kLastDirValue, FolderWithSeparator(fileName));
+    return true;
 }
 
 void ConfigFileCommands::ToolButton6Click()

@@ -40,6 +40,9 @@ public:
     // neither the record nor the window nor the last directory.
     void ToolButton1Click();
     void Otwrz1Click() { ToolButton1Click(); }
+    // Open without the dialog: loads the file into the record and refreshes the window, or posts
+    // txtNotRead and changes nothing. The last directory stays as it is.
+    bool OpenFile(const QString& fileName);
     // Save: writes the record to a chosen file; a failure posts txtNotSaved. The last directory
     // becomes the chosen file's folder either way.
     void ToolButton6Click();

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "config/ConfigHistory.h"
 #include "config/ConfigRecord.h"
 #include "link/Frames.h"
 #include "link/LinkInterfaces.h"
@@ -52,6 +53,8 @@ public:
     // empty (the default).
     void setLanguageDir(const QString& dir) { languageDir_ = dir; }
     QString languageDir() const;
+    // Where every configuration read and every write acknowledged is kept; none when null.
+    void setHistory(const ConfigHistory* history) { history_ = history; }
 
     // Sequencer.
     QTimer& Timer1() { return timer1_; }
@@ -169,6 +172,11 @@ private:
     void CheckReadBack(std::span<const std::uint8_t> payload);
     void OnWriteCheckLost();
 
+    // Configuration history (HistoryKeeping.cpp).
+    void KeepRead(std::span<const std::uint8_t> payload);
+    void KeepWritten();
+    void KeepInHistory(HistoryKind kind, const ConfigRecord::Image& record);
+
     LinkPort& port_;
     LinkView& view_;
     LinkPreview& preview_;
@@ -222,6 +230,9 @@ private:
     QStringList writeCheckLines_;
     bool verified_ = false; // checkedImage_ was read back from the module on this link
     QString shownNote_;
+
+    const ConfigHistory* history_ = nullptr;
+    bool historyProblemShown_ = false; // since the history last took a record
 };
 
 } // namespace zorva

@@ -99,6 +99,8 @@ public:
     // picture refused or an error report, and each event report frame (sync pair to checksum).
     virtual void NoteModuleReport(const ModuleReport& report) { (void)report; }
     virtual void NoteEventFrame(std::span<const std::uint8_t> frame) { (void)frame; }
+    // The configuration history could not keep a record: the line the traffic log got.
+    virtual void NoteHistoryProblem(const QString& text) { (void)text; }
 };
 
 // The preview window (`TFormPict`).

@@ -176,6 +176,7 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
         config_.FillFromReply(payload);
         // Before the refresh, which may write into the record.
         CheckReadBack(payload);
+        KeepRead(payload);
         view_.ShowConfig();
         RequestNetwork();
         break;
@@ -190,6 +191,7 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
             writeit_ = false;
             reset_ = true;
             OnWriteDone();
+            KeepWritten();
         } else if (payload[0] == kWriteRefused) {
             imsg_ = Texts().txtNotWritten;
         }

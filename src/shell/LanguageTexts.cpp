@@ -92,6 +92,21 @@ LanguageTexts PolishTexts()
     t.txtVideoOff = QStringLiteral("Kanał wideo wyłączony.");
     t.txtErrorUnknownFrame = QStringLiteral("ZORVA_ERROR:  nieznany typ ramki.");
     t.txtErrorPacketNumber = QStringLiteral("ZORVA_ERROR:  bledny nr pakietu.");
+    t.txtHistory = QStringLiteral("Historia konfiguracji...");
+    t.txtHistoryTitle = QStringLiteral("Historia konfiguracji");
+    t.txtHistoryAll = QStringLiteral("(wszystkie moduły)");
+    t.txtHistoryNoIdentifier = QStringLiteral("(bez identyfikatora)");
+    t.txtHistoryWhen = QStringLiteral("Data i czas");
+    t.txtHistoryWhat = QStringLiteral("Rodzaj");
+    t.txtHistoryRead = QStringLiteral("odczyt");
+    t.txtHistoryWritten = QStringLiteral("zapis");
+    t.txtHistoryLoad = QStringLiteral("Wczytaj");
+    t.txtHistoryCompare = QStringLiteral("Porównaj");
+    t.txtHistoryClose = QStringLiteral("Zamknij");
+    t.txtKeptEditor = QStringLiteral("%1: w historii %2, w edytorze %3");
+    t.txtHistoryNoDifferences = QStringLiteral("Bez różnic z edytorem.");
+    t.txtHistoryNotKept = QStringLiteral(
+        "Historia konfiguracji: nie można zapisać w %1; konfiguracje nie są przechowywane.");
     return t;
 }
 
@@ -184,6 +199,21 @@ LanguageTexts EnglishTexts()
     t.txtVideoOff = QStringLiteral("Video channel switched off.");
     t.txtErrorUnknownFrame = QStringLiteral("ZORVA_ERROR: unknown frame type.");
     t.txtErrorPacketNumber = QStringLiteral("ZORVA_ERROR: wrong packet number.");
+    t.txtHistory = QStringLiteral("Configuration history...");
+    t.txtHistoryTitle = QStringLiteral("Configuration history");
+    t.txtHistoryAll = QStringLiteral("(all modules)");
+    t.txtHistoryNoIdentifier = QStringLiteral("(no identifier)");
+    t.txtHistoryWhen = QStringLiteral("Date and time");
+    t.txtHistoryWhat = QStringLiteral("What");
+    t.txtHistoryRead = QStringLiteral("read");
+    t.txtHistoryWritten = QStringLiteral("written");
+    t.txtHistoryLoad = QStringLiteral("Load");
+    t.txtHistoryCompare = QStringLiteral("Compare");
+    t.txtHistoryClose = QStringLiteral("Close");
+    t.txtKeptEditor = QStringLiteral("%1: kept %2, in the editor %3");
+    t.txtHistoryNoDifferences = QStringLiteral("No differences from the editor.");
+    t.txtHistoryNotKept =
+        QStringLiteral("Configuration history: %1 cannot be written; configurations are not kept.");
     return t;
 }
 

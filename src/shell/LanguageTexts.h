@@ -97,6 +97,22 @@ struct LanguageTexts {
     QString txtVideoOff;          // flag 0xB: the camera's channel is switched off
     QString txtErrorUnknownFrame; // error report 0xBB
     QString txtErrorPacketNumber; // error report 0xDD
+
+    // The configuration history: every configuration read and every write acknowledged.
+    QString txtHistory;              // the File menu's item
+    QString txtHistoryTitle;         // its dialog's title
+    QString txtHistoryAll;           // the filter's choice of every module
+    QString txtHistoryNoIdentifier;  // a module whose identifier is blank
+    QString txtHistoryWhen;          // column: date and time
+    QString txtHistoryWhat;          // column: read or written
+    QString txtHistoryRead;          // a configuration read from the module
+    QString txtHistoryWritten;       // a write the module acknowledged
+    QString txtHistoryLoad;          // button: into the editor
+    QString txtHistoryCompare;       // button: differences from the editor
+    QString txtHistoryClose;         // button
+    QString txtKeptEditor;           // %1 caption, %2 value kept, %3 value in the editor
+    QString txtHistoryNoDifferences; // the kept configuration equals the editor's
+    QString txtHistoryNotKept;       // %1 the history's folder cannot be written
 };
 
 // The table in force.

@@ -68,6 +68,7 @@ const Caption kMenuCaptions[] = {
     {"Nowy1", "Nowy", "New"},
     {"Otwrz1", "Otwórz", "Load"},
     {"Zapisz1", "Zapisz", "Save"},
+    {"Historiakonfiguracji1", "Historia konfiguracji...", "Configuration history..."},
     {"Wyjcie1", "Wyjście", "Exit"},
     {"Komunikacja1", "Komunikacja", "Comunication"},
     {"Odczyt1", "Odczyt", "Read"},

@@ -70,6 +70,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
         env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), Path("data"));
         if (!portCandidates.isEmpty()) {
             env.insert(QStringLiteral("ZORVA_PORT_CANDIDATES"), portCandidates.join(u':'));
         }
@@ -82,7 +83,8 @@ public:
                const std::function<void(QProcess&)>& act = {})
     {
         const QStringList noPort = {QStringLiteral("show"), QStringLiteral("diff"),
-                                    QStringLiteral("--version"), QStringLiteral("--help")};
+                                    QStringLiteral("history"), QStringLiteral("--version"),
+                                    QStringLiteral("--help")};
         if (!args.contains(QStringLiteral("--port")) &&
             std::none_of(noPort.begin(), noPort.end(), [&](auto& a) { return args.contains(a); })) {
             args = QStringList{QStringLiteral("--port"), QStringLiteral("COM1")} + args;
@@ -295,6 +297,15 @@ TEST_P(Commands, WorkAgainstTheModule)
     ASSERT_GT(jpeg.size(), 1000);
     EXPECT_TRUE(jpeg.startsWith("\xFF\xD8\xFF"));
     EXPECT_TRUE(jpeg.contains("\xFF\xD9"));
+
+    // Each read that found the module unchanged added nothing to the history; the writes did.
+    const CliRun history = Cli({"history", "--id", "ZRV0417", "--json"});
+    ASSERT_EQ(history.exit, 0) << Show(history);
+    QStringList kinds;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(history.out.toUtf8()).array()) {
+        kinds << entry[QStringLiteral("kind")].toString();
+    }
+    EXPECT_EQ(kinds, (QStringList{"read", "written", "written", "read"})) << Show(history);
 }
 
 INSTANTIATE_TEST_SUITE_P(

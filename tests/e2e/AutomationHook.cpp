@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/HistoryDialog.h"
 #include "app/PortRSLink.h"
 #include "app/TForm1.h"
 #include "preview/TFormPict.h"
@@ -242,6 +243,19 @@ QString AutomationHook::Run(const QString& command, const QString& arguments, bo
         emit dialog->CCB1->activated(index);
         *ok = true;
         return windows_.form1->Port().DeviceName();
+    }
+    if (command == QLatin1String("history")) {
+        auto* dialog = qobject_cast<HistoryDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return QStringLiteral("no history dialog");
+        }
+        *ok = true;
+        if (arguments.startsWith(QLatin1String("compare "))) {
+            dialog->SelectRow(arguments.section(u' ', 1).toInt());
+            dialog->B_compare->click();
+            return OneLine(dialog->DifferencesText());
+        }
+        return dialog->ShownFiles().join(u' ');
     }
     if (command == QLatin1String("quit")) {
         // After the answer: closing ends the event loop.

@@ -17,6 +17,8 @@
 //   dialog                  closes the open modal dialog as its Cancel button does
 //   port NAME               picks NAME in the open port settings dialog's list, as a click on
 //                           the entry does; OK carries the port's device name afterwards
+//   history [compare ROW]   the open history dialog's files, top first, separated by blanks; or
+//                           the differences that Compare of row ROW (0: top) shows
 //   quit                    closes the main window as its close box does
 #pragma once
 

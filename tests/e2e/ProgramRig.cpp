@@ -204,6 +204,13 @@ QString ProgramRig::PictureFolder() const
     return wine_ ? wine_->TemporaryFolder() : root_.filePath(QStringLiteral("tmp"));
 }
 
+QString ProgramRig::HistoryFolder() const
+{
+    return (wine_ ? wine_->DriveCFolderOf(QStringLiteral("LOCALAPPDATA"))
+                  : root_.filePath(QStringLiteral("data"))) +
+           QStringLiteral("/ZORVA/history");
+}
+
 QString ProgramRig::ProgramName() const
 {
     return QLatin1String(build_ == Build::Test ? "zorva-config-test" : "zorva-config") +
@@ -268,6 +275,7 @@ bool ProgramRig::StartProgram(Build build, const QStringList& arguments, bool ho
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            root_.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("TMPDIR"), root_.filePath(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), root_.filePath(QStringLiteral("data")));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
     environment.remove(QStringLiteral("ZORVA_TEST_REPLIES"));

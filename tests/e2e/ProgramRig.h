@@ -95,6 +95,8 @@ public:
     QStringList LogLines() const;
     // The program's temporary folder (TMPDIR, or %TEMP% under wine): where it saves pictures.
     QString PictureFolder() const;
+    // The configuration history's folder (under wine shared by every run of the prefix).
+    QString HistoryFolder() const;
     // A folder of this run for the test's own files.
     QString Folder(const QString& name) const;
 

@@ -64,19 +64,20 @@ QString WineHost::WindowsPath(const QString& unixPath) const
 
 QString WineHost::TemporaryFolder() const
 {
-    static QString folder;
-    if (folder.isEmpty()) {
-        const QString windows =
-            QString::fromLocal8Bit(
-                Run({QStringLiteral("cmd"), QStringLiteral("/c"), QStringLiteral("echo %TEMP%")})
-                    .value_or(QByteArray()))
-                .trimmed();
-        if (!windows.startsWith(QStringLiteral("C:\\"), Qt::CaseInsensitive)) {
-            return {};
-        }
-        folder = DriveC(QString(windows.mid(3)).replace(u'\\', u'/'));
-    }
+    static const QString folder = DriveCFolderOf(QStringLiteral("TEMP"));
     return folder;
+}
+
+QString WineHost::DriveCFolderOf(const QString& variable) const
+{
+    const QString windows = QString::fromLocal8Bit(Run({QStringLiteral("cmd"), QStringLiteral("/c"),
+                                                        QStringLiteral("echo %") + variable + u'%'})
+                                                       .value_or(QByteArray()))
+                                .trimmed();
+    if (!windows.startsWith(QStringLiteral("C:\\"), Qt::CaseInsensitive)) {
+        return {};
+    }
+    return DriveC(QString(windows.mid(3)).replace(u'\\', u'/'));
 }
 
 bool WineHost::MapComOne(const QString& line) const

@@ -26,6 +26,9 @@ public:
     QString WindowsPath(const QString& unixPath) const;
     // The prefix's %TEMP% as a unix path.
     QString TemporaryFolder() const;
+    // A folder that an environment variable of the prefix names (LOCALAPPDATA), as a unix path
+    // on its C: drive.
+    QString DriveCFolderOf(const QString& variable) const;
 
     // Points COM1 at `line` from the next open of the port on.
     bool MapComOne(const QString& line) const;

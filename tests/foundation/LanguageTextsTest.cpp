@@ -97,6 +97,21 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtVideoOff),
     ZORVA_ENTRY(txtErrorUnknownFrame),
     ZORVA_ENTRY(txtErrorPacketNumber),
+    // The configuration history.
+    ZORVA_ENTRY(txtHistory),
+    ZORVA_ENTRY(txtHistoryTitle),
+    ZORVA_ENTRY(txtHistoryAll),
+    ZORVA_ENTRY(txtHistoryNoIdentifier),
+    ZORVA_ENTRY(txtHistoryWhen),
+    ZORVA_ENTRY(txtHistoryWhat),
+    ZORVA_ENTRY(txtHistoryRead),
+    ZORVA_ENTRY(txtHistoryWritten),
+    ZORVA_ENTRY(txtHistoryLoad),
+    ZORVA_ENTRY(txtHistoryCompare),
+    ZORVA_ENTRY(txtHistoryClose),
+    ZORVA_ENTRY(txtKeptEditor),
+    ZORVA_ENTRY(txtHistoryNoDifferences),
+    ZORVA_ENTRY(txtHistoryNotKept),
 };
 #undef ZORVA_ENTRY
 // The list above must name every entry of the table.

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <functional>
 
+#include <QDir>
+#include <QFile>
+
 #include "LinkRig.h"
 #include "shell/LanguageTexts.h"
 
@@ -175,6 +178,28 @@ Bytes OtherImage()
     Bytes other = WrittenImage();
     other[cfg::ps + 1] ^= 0x01;
     return other;
+}
+
+// A file where the history's folder should be: the reads go on, and it is said once.
+TEST_F(WriteCheck, AnUnwritableHistoryIsReportedOnceAndTheReadsGoOn)
+{
+    QFile blocked(dir.filePath(QStringLiteral("blocked")));
+    ASSERT_TRUE(blocked.open(QIODevice::WriteOnly));
+    const ConfigHistory unwritable(blocked.fileName(), kHistoryKeepDefault);
+    core->setHistory(&unwritable);
+    port.TakeWritten();
+    for (int i = 0; i < 2; ++i) {
+        core->ToolButton2Click();
+        Feed(Reply(kRxConfig, i == 0 ? OtherImage() : WrittenImage()));
+    }
+    EXPECT_EQ(WrittenCodes(), (std::vector<int>{kCmdDane, kCmdRdDhcp, kCmdDane, kCmdRdDhcp}));
+    const QString line =
+        Texts().txtHistoryNotKept.arg(QDir::toNativeSeparators(blocked.fileName()));
+    EXPECT_EQ(view.memo1.count(line), 1);
+    const QStringList log = LogFileLines();
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.endsWith(line); }),
+        1);
 }
 
 struct LeftAloneCase {

@@ -1,4 +1,4 @@
-// Points every per-user location (settings, home, temporary files) at a private temporary
+// Points every per-user location (settings, home, data, temporary files) at a private temporary
 // folder before main() runs, so that no test reads or writes the machine's own settings.
 #include <cstdlib>
 
@@ -17,10 +17,11 @@ struct PrivateUserFolders {
         if (!root.isValid()) {
             std::abort();
         }
-        for (const char* name : {"config", "home", "tmp"}) {
+        for (const char* name : {"config", "home", "tmp", "data"}) {
             QDir(root.path()).mkpath(QString::fromLatin1(name));
         }
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(QStringLiteral("config"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
         qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
         qputenv("TMPDIR", QFile::encodeName(root.filePath(QStringLiteral("tmp"))));
     }

@@ -1,0 +1,69 @@
+// The configuration history: every configuration read from a module and every write the module
+// acknowledged, each kept as an ordinary configuration file in one folder, so that any change
+// can be undone. A name sorts by module and time and says what the file was:
+//   <identifier>_<yyyy-MM-dd>_<HH-mm-ss.zzz>_<read|written>.zrd
+// Characters of the identifier that a Windows or Linux file name cannot hold (and blanks) become
+// '_'; a blank identifier is kHistoryBlankModule. No widgets here: the window and the command
+// line list and keep through it.
+#pragma once
+
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include "config/ConfigRecord.h"
+
+namespace zorva {
+
+enum class HistoryKind { Read, Written };
+
+struct HistoryEntry {
+    QString path;       // the file
+    QString module;     // the identifier as the name holds it
+    QString identifier; // the device identifier; empty when it is blank
+    QDateTime when;     // local time
+    HistoryKind kind = HistoryKind::Read;
+};
+
+// How many files of one module are kept when the program ini file does not say.
+constexpr int kHistoryKeepDefault = 100;
+// The name part of a module whose identifier is blank.
+inline const QString kHistoryBlankModule = QStringLiteral("_blank_");
+
+class ConfigHistory {
+public:
+    // `keep`: at most this many files per module, the oldest going first; 0 keeps nothing.
+    ConfigHistory(QString folder, int keep);
+
+    const QString& Folder() const { return folder_; }
+
+    // Keeps the record as read or as written at `when`. A read whose configuration bytes (the
+    // 175 that travel to the module) equal those of the newest read of the same module adds
+    // nothing. False when the folder or the file cannot be written.
+    bool Keep(HistoryKind kind, const ConfigRecord::Image& record, const QDateTime& when) const;
+
+    // Every kept configuration, newest first.
+    std::vector<HistoryEntry> List() const;
+    // Those of the module with this identifier, newest first.
+    std::vector<HistoryEntry> ListModule(const QString& identifier) const;
+
+private:
+    QString folder_;
+    int keep_;
+};
+
+// The folder "history" in the user's folder for the program's data.
+QString DefaultHistoryFolder();
+// [HISTORY] keep of the ini file at `iniPath`; kHistoryKeepDefault when it is absent or no
+// number.
+int HistoryKeepFrom(const QString& iniPath);
+// The name part of a module's files for its device identifier.
+QString HistoryModuleName(const QString& identifier);
+
+// The fields in which a kept configuration differs from the editor's, one line each
+// ("Port: kept 8080, in the editor 8081"), in the current language.
+QStringList CompareWithEditor(const ConfigRecord& kept, const ConfigRecord& editor);
+
+} // namespace zorva

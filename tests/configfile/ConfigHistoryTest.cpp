@@ -1,0 +1,65 @@
+// The configuration history on real files: names, what a read adds, the bound per module from
+// the program ini file, the listing.
+#include "config/ConfigHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace zorva {
+namespace {
+
+QStringList Names(const std::vector<HistoryEntry>& entries)
+{
+    QStringList names;
+    for (const HistoryEntry& e : entries) {
+        names << QFileInfo(e.path).fileName();
+    }
+    return names;
+}
+
+TEST(ConfigHistoryTest, KeepsEveryChangeOncePerModuleWithinTheIniFilesBoundNewestFirst)
+{
+    QTemporaryDir dir;
+    QFile ini(dir.filePath(QStringLiteral("zorva-config.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[LOGFILE]\r\nfilename=x.log\r\n[HISTORY]\r\nkeep=3\r\n");
+    ini.close();
+    EXPECT_EQ(HistoryKeepFrom(dir.filePath(QStringLiteral("none.ini"))), kHistoryKeepDefault);
+    const ConfigHistory history(dir.filePath(QStringLiteral("history")),
+                                HistoryKeepFrom(ini.fileName()));
+    const QDateTime at(QDate(2024, 5, 6), QTime(7, 8, 9, 10));
+    ConfigRecord module;
+    module.setText(cfg::id, QStringLiteral("A:B/C*"));
+    const ConfigRecord blank;
+    const auto keep = [&](HistoryKind kind, const ConfigRecord& record, int second) {
+        EXPECT_TRUE(history.Keep(kind, record.FileImage(), at.addSecs(second)));
+    };
+    keep(HistoryKind::Read, module, 0);
+    keep(HistoryKind::Read, module, 1); // unchanged: nothing added
+    keep(HistoryKind::Written, module, 2);
+    module.setByte(kWriteImageSize, 1); // outside the configuration: still unchanged
+    keep(HistoryKind::Read, module, 3);
+    module.setPort(81);
+    keep(HistoryKind::Read, module, 4);
+    keep(HistoryKind::Read, blank, 5);
+    EXPECT_EQ(Names(history.List()), (QStringList{"_blank__2024-05-06_07-08-14.010_read.zrd",
+                                                  "A_B_C__2024-05-06_07-08-13.010_read.zrd",
+                                                  "A_B_C__2024-05-06_07-08-11.010_written.zrd",
+                                                  "A_B_C__2024-05-06_07-08-09.010_read.zrd"}));
+    EXPECT_TRUE(history.List().front().identifier.isEmpty());
+
+    // A fourth file of the module takes the place of its oldest; one that comes within the
+    // millisecond of the newest is stamped after it.
+    keep(HistoryKind::Written, module, 4);
+    const std::vector<HistoryEntry> mine = history.ListModule(QStringLiteral("A:B/C*"));
+    EXPECT_EQ(Names(mine), (QStringList{"A_B_C__2024-05-06_07-08-13.011_written.zrd",
+                                        "A_B_C__2024-05-06_07-08-13.010_read.zrd",
+                                        "A_B_C__2024-05-06_07-08-11.010_written.zrd"}));
+    EXPECT_EQ(history.List().size(), 4u);
+}
+
+} // namespace
+} // namespace zorva
