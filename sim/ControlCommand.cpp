@@ -83,14 +83,16 @@ ParsedControlLine ParseControlLine(const std::string& line)
                 name == "no-picture") &&
                needArgs(1)) {
         const auto on = OnOff(args[0]);
-        if (!on) {
+        const bool afterClock = name == "silent" && args[0] == "after-clock";
+        if (!on && !afterClock) {
             return fail("on or off");
         }
-        c.kind = name == "silent"       ? Kind::Silent
+        c.kind = afterClock             ? Kind::SilentAfterClock
+                 : name == "silent"     ? Kind::Silent
                  : name == "split"      ? Kind::Split
                  : name == "no-picture" ? Kind::NoPicture
                                         : Kind::RejectWrite;
-        c.flag = *on;
+        c.flag = on.value_or(true);
     } else if (name == "store-skew" && needArgs(1)) {
         const auto byte = args[0] == "off" ? std::optional<int>(-1) : ParseSkewByte(args[0]);
         if (!byte) {

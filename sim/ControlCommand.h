@@ -15,6 +15,7 @@ struct ControlCommand {
         Error,       // bytes: the error code
         FmwDate,     // date: optional new firmware date (day, month, year)
         Silent,      // flag
+        SilentAfterClock, // silent once the next clock frame is set
         Unplug,      // number: seconds
         Firmware,    // number
         Cameras,     // number: camera byte

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <utility>
 
 #include <QString>
 
@@ -140,6 +141,7 @@ std::vector<Bytes> ModuleCore::OnFrame(std::span<const std::uint8_t> frame, Time
         return {BuildFrame(kRxStatus, StatusPayload(now))};
     case kCmdZegar:
         SetClock(payload, now);
+        silent_ = silent_ || std::exchange(silentAfterClock_, false);
         return {};
     case kCmdReset:
         // The acknowledgement leaves first; then the module is busy restarting.

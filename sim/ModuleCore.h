@@ -83,6 +83,8 @@ public:
     Bytes FirmwareDateFrame() const;
 
     void SetSilent(bool on) { silent_ = on; }
+    // Falls silent right after the next clock frame, as a module that hangs on it.
+    void SetSilentAfterClock() { silentAfterClock_ = true; }
     void SetFirmware(int n) { firmware_ = n; }
     void SetCameras(std::uint8_t bits) { cameras_ = bits; }
     void SetInputs(std::uint8_t bits) { inputs_ = bits; }
@@ -117,6 +119,7 @@ private:
     bool noPicture_ = false;
     int storeSkew_;
     bool silent_ = false;
+    bool silentAfterClock_ = false;
     std::chrono::milliseconds resetSilence_;
     std::optional<TimePoint> resetUntil_;
     std::chrono::milliseconds eventEvery_;

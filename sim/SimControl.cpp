@@ -28,6 +28,9 @@ void SimLoop::Apply(const ControlCommand& c, TimePoint now)
         core_.SetSilent(c.flag);
         trace_.Note(now, c.flag ? "silent on" : "silent off");
         break;
+    case Kind::SilentAfterClock:
+        core_.SetSilentAfterClock();
+        break;
     case Kind::Unplug:
         if (line_.isOpen()) {
             Detach(now, "unplugged");

@@ -266,6 +266,7 @@ the simulator keeps running when standard input ends; it stops on quit, SIGINT o
   error CODE           error report with CODE in hex (BB unknown frame, DD packet, CC none)
   fmwdate [YYYY-MM-DD] firmware date report
   silent on|off        stop answering, or answer again
+  silent after-clock   stop answering right after the next clock frame
   unplug SECONDS       close the line; SECONDS later publish a new one under the same link
   firmware N | cameras HEX | inputs HEX     change the status
   reject-write on|off  refuse configuration writes

@@ -22,7 +22,8 @@ namespace {
 
 QString ModuleCaption(const HistoryEntry& entry)
 {
-    return entry.identifier.isEmpty() ? Texts().txtHistoryNoIdentifier : entry.identifier;
+    const QString identifier = HistoryIdentifier(entry);
+    return identifier.isEmpty() ? Texts().txtHistoryNoIdentifier : identifier;
 }
 
 } // namespace

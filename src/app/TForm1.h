@@ -105,6 +105,7 @@ public:
     void ShowPortSettingsModal() override;
     bool Polski1Checked() const override;
     void ShowWriteCheckNote(const QString& text) override;
+    void NoteHistoryProblem(const QString& text) override;
 
     // EditorLink.
     void ResetPollCounter() override;
@@ -191,6 +192,7 @@ private:
     std::unique_ptr<PreviewLink> previewLink_;
     std::unique_ptr<ConfigHistory> history_;
     std::unique_ptr<LinkCore> link_;
+    bool historyProblemShown_ = false; // once a run is enough
     IdleHook* idleHook_ = nullptr;
     std::unique_ptr<ConfigFileCommands> files_;
 

@@ -1,5 +1,7 @@
 // What the link core and the configuration editor need from the main window: captions, the
 // status strip, the logs, the message boxes and the port settings dialog.
+#include <utility>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -18,6 +20,7 @@
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -108,6 +111,14 @@ void TForm1::ShowWriteCheckNote(const QString& text)
 {
     writeCheckNote_ = text;
     ShowStatusBarPanel1();
+}
+
+void TForm1::NoteHistoryProblem(const QString& text)
+{
+    // Said from inside the reply parser, which must not open a box: shown once it has returned.
+    if (!std::exchange(historyProblemShown_, true)) {
+        QTimer::singleShot(0, this, [this, text] { ShowErrorMessage(text); });
+    }
 }
 
 void TForm1::ShowStatusBarPanel1()

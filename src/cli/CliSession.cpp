@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "cli/CliOutput.h"
 #include "config/ConfigHistory.h"
 #include "link/LinkCore.h"
 #include "link/TComm64LinkPort.h"
@@ -51,7 +52,8 @@ void CliView::NoteEventFrame(std::span<const std::uint8_t> frame)
 
 void CliView::NoteHistoryProblem(const QString& text)
 {
-    session_.Progress(text);
+    // Said also with --quiet: what a script keeps is at stake.
+    PrintProgress(false, text);
 }
 
 void CliView::ResetPollCounter()
@@ -97,11 +99,27 @@ int CountingPort::_Write_(const std::uint8_t* buffer, int count)
     if (count >= 4 && buffer[3] == kCmdDane) {
         ++configRequests;
     }
+    if (count >= 4 && buffer[3] == kCmdZegar) {
+        ++clockFrames;
+        statusAnswersAtClock = answers.StatusAnswers();
+    }
     const int written = port_._Write_(buffer, count);
-    if (count > 0 && onRequest_) {
-        onRequest_();
+    if (count > 0) {
+        answers.Sent({buffer, static_cast<std::size_t>(count)});
+        if (onRequest_) {
+            onRequest_();
+        }
     }
     return written;
+}
+
+int CountingPort::_Read_(std::uint8_t* buffer, int count)
+{
+    const int got = port_._Read_(buffer, count);
+    if (got > 0) {
+        answers.Received({buffer, static_cast<std::size_t>(got)});
+    }
+    return got;
 }
 
 CliSession::CliSession(const QString& portName, int silenceLimitMs,
@@ -153,7 +171,9 @@ bool CliSession::Open(QString* reason)
 void CliSession::CountSilence()
 {
     const qint64 now = sinceStart_.elapsed();
-    if (requests_ > answered_) {
+    if (!port_->Enabled()) {
+        silenceMs_ += now - countedUpTo_;
+    } else if (requests_ > answered_) {
         const qint64 from = std::max(countedUpTo_, lastRequestAt_);
         const qint64 to = std::min(now, lastRequestAt_ + core_->Timer1().interval());
         silenceMs_ += std::max<qint64>(0, to - from);
@@ -171,9 +191,9 @@ void CliSession::NoteRequest()
 void CliSession::ReceiveEvent(QObject* sender, int count)
 {
     const std::uint64_t requestsBefore = requests_;
-    const std::uint64_t consumedBefore = core_->Counters().consumed;
+    const std::uint64_t answersBefore = port_->answers.Answers();
     core_->PortRSRxCharSignal(sender, count);
-    if (core_->Counters().consumed != consumedBefore) {
+    if (port_->answers.Answers() != answersBefore) {
         // Requests written while the frames were handled still wait for their answers.
         CountSilence();
         silenceMs_ = 0;
@@ -217,6 +237,24 @@ WaitEnd CliSession::RunUntil(const std::function<bool()>& done, bool untilDoneOn
 bool CliSession::Connected() const
 {
     return !core_->StatusEmpty();
+}
+
+bool CliSession::PortOpen() const
+{
+    return port_->Enabled();
+}
+
+QString CliSession::PortReason() const
+{
+    const std::optional<PortFailure>& failure = comm_->OpenFailure();
+    return failure ? PortFailureText(*failure) : QStringLiteral("closed");
+}
+
+std::uint64_t CliSession::StatusAnswersSinceClock() const
+{
+    return port_->clockFrames == 0
+               ? 0
+               : port_->answers.StatusAnswers() - port_->statusAnswersAtClock;
 }
 
 bool CliSession::ConfigurationRead() const

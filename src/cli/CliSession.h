@@ -18,6 +18,7 @@
 #include "config/EditorLink.h"
 #include "config/RecordEditing.h"
 #include "link/LinkInterfaces.h"
+#include "link/ModuleAnswers.h"
 
 namespace zorva {
 class ConfigHistory;
@@ -47,7 +48,7 @@ public:
     void SetStatusRightCaption(const QString& text) override { right = text; }
     void SetStatusStripConnected(bool) override {}
     void SetLabel18ButtonShadow() override {}
-    void RepaintStatusGrid() override { ++statusReplies; }
+    void RepaintStatusGrid() override {}
     void SetLinkButtonsEnabled(bool) override {}
     QString StatusBarText() const override { return statusBar; }
     void SetStatusBarText(const QString& text) override { statusBar = text; }
@@ -75,7 +76,6 @@ public:
     QString left, right, statusBar, unsupported, writeCheckNote;
     QStringList memo1, errors, information;
     std::vector<ModuleReport> reports;
-    int statusReplies = 0;
     bool polish = true;
     // Each line of the event list as it is added (event reports and checksum errors).
     std::function<void(const QString&)> onEventLine;
@@ -108,7 +108,8 @@ private:
     CliSession& session_;
 };
 
-// Counts what the core writes, so that a reply can be told from no reply.
+// Follows what the core writes and reads, so that the module's answer can be told from no
+// answer and from an echo of the requests.
 class CountingPort final : public LinkPort {
 public:
     CountingPort(LinkPort& port, std::function<void()> onRequest)
@@ -116,24 +117,33 @@ public:
     {
     }
     bool Enabled() const override { return port_.Enabled(); }
-    void Open() override { port_.Open(); }
+    void Open() override
+    {
+        answers.Restart();
+        port_.Open();
+    }
     void Close() override { port_.Close(); }
     QString DeviceName() const override { return port_.DeviceName(); }
     int _Write_(const std::uint8_t* buffer, int count) override;
-    int _Read_(std::uint8_t* buffer, int count) override { return port_._Read_(buffer, count); }
+    int _Read_(std::uint8_t* buffer, int count) override;
     bool DTR(bool state) override { return port_.DTR(state); }
     bool RTS(bool state) override { return port_.RTS(state); }
     std::optional<PortFailure> OpenFailure() const override { return port_.OpenFailure(); }
 
-    int configRequests = 0; // DANE frames written
+    int configRequests = 0;                   // DANE frames written
+    int clockFrames = 0;                      // ZEGAR frames written
+    std::uint64_t statusAnswersAtClock = 0;   // status answers before the latest ZEGAR frame
+    AnswerWatch answers;
 
 private:
     LinkPort& port_;
     std::function<void()> onRequest_;
 };
 
-// How a wait for the module ended.
-enum class WaitEnd { kDone, kSilent, kInterrupted };
+// How a wait for the module ended: its condition held, the module stayed silent for the
+// silence limit (or the port was closed that long), the link was lost while the condition
+// waited (the callers tell this one), or an interruption.
+enum class WaitEnd { kDone, kSilent, kLinkLost, kInterrupted };
 
 class CliSession {
 public:
@@ -148,12 +158,18 @@ public:
     // cannot be opened.
     bool Open(QString* reason);
     // Runs the event loop until `done` holds or an interruption (SIGINT, SIGTERM) came, and,
-    // unless `untilDoneOnly`, until the module has stayed silent for the silence limit.
+    // unless `untilDoneOnly`, until the module has stayed silent for the silence limit. Time
+    // while the port is closed (a device gone, opened again once a second) counts as silence.
     WaitEnd RunUntil(const std::function<bool()>& done, bool untilDoneOnly = false);
 
     // Connected: a status reply came and the configuration read that it starts has ended.
     bool Connected() const;
     bool ConfigurationRead() const;
+    // Whether the port is open now; the reason of its latest failed open, when it is not.
+    bool PortOpen() const;
+    QString PortReason() const;
+    // Status replies of the module received since the latest clock frame was written.
+    std::uint64_t StatusAnswersSinceClock() const;
     // The firmware is one the program does not support (the core stopped).
     bool Unsupported() const { return !view_.unsupported.isEmpty(); }
     // Shows the core's deferred messages into the view's lists.
@@ -174,8 +190,9 @@ private:
 
     // The module's silence counts while a request waits for its answer, for one step of the
     // sequencer after each request written; the rest of the sequencer's wait before it repeats
-    // a request, and the wait for its next step, are its own. Any frame accepted from the
-    // module answers every request written before it.
+    // a request, and the wait for its next step, are its own. Any answer of the module (see
+    // AnswerWatch) answers every request written before it. While the port is closed all time
+    // counts: nothing is written then, and the module cannot answer.
     void CountSilence();
     void NoteRequest();
     void ReceiveEvent(QObject* sender, int count);

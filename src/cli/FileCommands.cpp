@@ -149,7 +149,7 @@ int RunHistory(const CliOptions& options)
             // Local time, as in the file's name.
             list.append(
                 QJsonObject{{QStringLiteral("time"), entry.when.toString(Qt::ISODateWithMs)},
-                            {QStringLiteral("id"), entry.identifier},
+                            {QStringLiteral("id"), HistoryIdentifier(entry)},
                             {QStringLiteral("kind"), kind},
                             {QStringLiteral("file"), file}});
         } else {

@@ -41,16 +41,27 @@ std::unique_ptr<CliSession> MakeSession(const CliOptions& options)
     return session;
 }
 
-// Prints why a wait ended without its result; the exit code.
+// Prints why a wait ended without its result; the exit code. A port that is not open at the
+// end is the reason, whatever else ran out.
 int WaitFailed(CliSession& session, const CliOptions& options, WaitEnd end)
 {
     if (end == WaitEnd::kInterrupted) {
         PrintError(QStringLiteral("interrupted"));
         return kInterrupted;
     }
-    PrintError(QStringLiteral("no answer from the module on %1: silent for %2 s")
-                   .arg(session.DeviceName())
-                   .arg(options.timeoutSeconds));
+    if (!session.PortOpen()) {
+        PrintError(QStringLiteral("port %1 lost: %2").arg(session.DeviceName(), session.PortReason()));
+        return kPortNotOpened;
+    }
+    if (end == WaitEnd::kLinkLost) {
+        PrintError(QStringLiteral("no answer from the module on %1: the link was lost (no reply "
+                                  "to the requests repeated)")
+                       .arg(session.DeviceName()));
+    } else {
+        PrintError(QStringLiteral("no answer from the module on %1: silent for %2 s")
+                       .arg(session.DeviceName())
+                       .arg(options.timeoutSeconds));
+    }
     return kNoAnswer;
 }
 
@@ -254,7 +265,7 @@ int RunWrite(const CliOptions& options)
     }
     if (!checking) {
         // The link was lost before the module acknowledged the write.
-        return WaitFailed(*session, options, WaitEnd::kSilent);
+        return WaitFailed(*session, options, WaitEnd::kLinkLost);
     }
     if (end == WaitEnd::kSilent) {
         // Acknowledged, but the module stayed silent after its restart.
@@ -285,12 +296,13 @@ int RunClock(const CliOptions& options)
     // The window's question, answered yes by the view: the idle work sends the clock frame.
     session->core().ToolButton11Click();
     session->TakeMessages();
-    // The module has no reply to the clock frame; its next status replies show the new time.
-    const int replies = session->view().statusReplies;
-    const WaitEnd end =
-        session->RunUntil([&] { return session->view().statusReplies >= replies + 2; });
-    if (end != WaitEnd::kDone) {
-        return WaitFailed(*session, options, end);
+    // The module has no reply to the clock frame; its status replies after it show the new
+    // time (the first may answer a request written before the frame). A link lost on the way
+    // is no success.
+    const WaitEnd end = session->RunUntil(
+        [&] { return session->StatusAnswersSinceClock() >= 2 || !session->Connected(); });
+    if (end != WaitEnd::kDone || !session->Connected()) {
+        return WaitFailed(*session, options, end == WaitEnd::kDone ? WaitEnd::kLinkLost : end);
     }
     PrintResult(QStringLiteral("clock set to %1; the module shows %2")
                     .arg(sent, session->view().right.simplified()));
@@ -344,7 +356,7 @@ int RunPicture(const CliOptions& options)
         return kFailed;
     }
     if (end != WaitEnd::kDone || preview.picture.isEmpty()) {
-        return WaitFailed(*session, options, end == WaitEnd::kDone ? WaitEnd::kSilent : end);
+        return WaitFailed(*session, options, end == WaitEnd::kDone ? WaitEnd::kLinkLost : end);
     }
     QSaveFile file(options.files[0]);
     if (!file.open(QIODevice::WriteOnly) || file.write(preview.picture) != preview.picture.size() ||

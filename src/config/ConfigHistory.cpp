@@ -1,6 +1,7 @@
 #include "config/ConfigHistory.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -24,9 +25,9 @@ const QString kExtension = QStringLiteral(".zrd");
 const QString kReadWord = QStringLiteral("read");
 const QString kWrittenWord = QStringLiteral("written");
 
-QString FileName(const QString& module, const QDateTime& when, HistoryKind kind)
+QString FileName(const QString& module, const QDateTime& when, HistoryKind kind, int made)
 {
-    return module + u'_' + when.toString(kDateTimeFormat) + u'_' +
+    return module + u'_' + when.toString(kDateTimeFormat) + u'_' + QString::number(made) + u'_' +
            (kind == HistoryKind::Read ? kReadWord : kWrittenWord) + kExtension;
 }
 
@@ -38,15 +39,21 @@ std::optional<HistoryEntry> ParseName(const QFileInfo& file)
         return std::nullopt;
     }
     name.chop(kExtension.size());
-    const QString kind = name.section(u'_', -1);
-    const QString when = name.section(u'_', -3, -2);
     HistoryEntry entry;
+    const QString kind = name.section(u'_', -1);
+    name = name.section(u'_', 0, -2);
+    bool numbered = false;
+    entry.made = name.section(u'_', -1).toInt(&numbered);
+    if (numbered) {
+        name = name.section(u'_', 0, -2);
+    }
+    const QString when = name.section(u'_', -2, -1);
     entry.path = file.filePath();
-    entry.module = name.section(u'_', 0, -4);
+    entry.module = name.section(u'_', 0, -3);
     entry.identifier = entry.module == kHistoryBlankModule ? QString() : entry.module;
     entry.when = QDateTime::fromString(when, kDateTimeFormat);
     entry.kind = kind == kReadWord ? HistoryKind::Read : HistoryKind::Written;
-    if (entry.module.isEmpty() || !entry.when.isValid() ||
+    if (entry.module.isEmpty() || !entry.when.isValid() || entry.made < 0 ||
         (kind != kReadWord && kind != kWrittenWord)) {
         return std::nullopt;
     }
@@ -55,7 +62,7 @@ std::optional<HistoryEntry> ParseName(const QFileInfo& file)
 
 bool Older(const HistoryEntry& a, const HistoryEntry& b)
 {
-    return std::tie(a.when, a.path) < std::tie(b.when, b.path);
+    return std::tie(a.made, a.when, a.path) < std::tie(b.made, b.when, b.path);
 }
 
 } // namespace
@@ -70,8 +77,26 @@ std::vector<HistoryEntry> ConfigHistory::List() const
             entries.push_back(std::move(*entry));
         }
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const HistoryEntry& a, const HistoryEntry& b) { return Older(b, a); });
+    // Modules by the time in their names; within one module, the order its files were made,
+    // in the places its files take.
+    std::sort(entries.begin(), entries.end(), [](const HistoryEntry& a, const HistoryEntry& b) {
+        return std::tie(b.when, b.path) < std::tie(a.when, a.path);
+    });
+    std::map<QString, std::vector<std::size_t>> places;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        places[entries[i].module].push_back(i);
+    }
+    for (const auto& [module, at] : places) {
+        std::vector<HistoryEntry> mine;
+        for (std::size_t i : at) {
+            mine.push_back(std::move(entries[i]));
+        }
+        std::sort(mine.begin(), mine.end(),
+                  [](const HistoryEntry& a, const HistoryEntry& b) { return Older(b, a); });
+        for (std::size_t k = 0; k < at.size(); ++k) {
+            entries[at[k]] = std::move(mine[k]);
+        }
+    }
     return entries;
 }
 
@@ -93,24 +118,17 @@ bool ConfigHistory::Keep(HistoryKind kind, const ConfigRecord::Image& record,
     kept.Load(record);
     const QString module = HistoryModuleName(kept.rawText(cfg::id));
     std::vector<HistoryEntry> mine = ListModule(kept.rawText(cfg::id)); // newest first
-    if (kind == HistoryKind::Read) {
-        const auto newestRead = std::find_if(mine.begin(), mine.end(), [](const HistoryEntry& e) {
-            return e.kind == HistoryKind::Read;
-        });
-        ConfigRecord::Image newest{};
-        if (newestRead != mine.end() && LoadBlock(newestRead->path, newest) &&
-            std::equal(newest.begin(), newest.begin() + kWriteImageSize, record.begin())) {
-            return true;
-        }
+    ConfigRecord::Image newest{};
+    if (kind == HistoryKind::Read && !mine.empty() && mine.front().kind == HistoryKind::Read &&
+        LoadBlock(mine.front().path, newest) &&
+        std::equal(newest.begin(), newest.begin() + kWriteImageSize, record.begin())) {
+        return true;
     }
     if (!QDir().mkpath(folder_)) {
         return false;
     }
-    // A module's names sort in the order its records came, also when two come within one
-    // millisecond or the clock was put back.
-    const QDateTime at =
-        !mine.empty() && when <= mine.front().when ? mine.front().when.addMSecs(1) : when;
-    const QString path = QDir(folder_).filePath(FileName(module, at, kind));
+    const int made = mine.empty() ? 1 : mine.front().made + 1;
+    const QString path = QDir(folder_).filePath(FileName(module, when, kind, made));
     if (!SaveBlock(path, record)) {
         return false;
     }
@@ -152,6 +170,17 @@ QString HistoryModuleName(const QString& identifier)
         name[0] = u'_';
     }
     return name;
+}
+
+QString HistoryIdentifier(const HistoryEntry& entry)
+{
+    ConfigRecord::Image image{};
+    if (!LoadBlock(entry.path, image)) {
+        return entry.identifier;
+    }
+    ConfigRecord kept;
+    kept.Load(image);
+    return kept.rawText(cfg::id).replace(QChar(0), u' ').trimmed();
 }
 
 QStringList CompareWithEditor(const ConfigRecord& kept, const ConfigRecord& editor)

@@ -1,7 +1,9 @@
 // The configuration history: every configuration read from a module and every write the module
 // acknowledged, each kept as an ordinary configuration file in one folder, so that any change
-// can be undone. A name sorts by module and time and says what the file was:
-//   <identifier>_<yyyy-MM-dd>_<HH-mm-ss.zzz>_<read|written>.zrd
+// can be undone. A name sorts by module and time and says what the file was, and the order in
+// which the module's files were made (a computer's clock can be put back, or was once ahead):
+//   <identifier>_<yyyy-MM-dd>_<HH-mm-ss.zzz>_<made>_<read|written>.zrd
+// Files named without <made> (kept by earlier versions) count as made before all others.
 // Characters of the identifier that a Windows or Linux file name cannot hold (and blanks) become
 // '_'; a blank identifier is kHistoryBlankModule. No widgets here: the window and the command
 // line list and keep through it.
@@ -25,6 +27,7 @@ struct HistoryEntry {
     QString identifier; // the device identifier; empty when it is blank
     QDateTime when;     // local time
     HistoryKind kind = HistoryKind::Read;
+    int made = 0;       // the module's files in the order they were made; 0 for the oldest form
 };
 
 // How many files of one module are kept when the program ini file does not say.
@@ -40,11 +43,12 @@ public:
     const QString& Folder() const { return folder_; }
 
     // Keeps the record as read or as written at `when`. A read whose configuration bytes (the
-    // 175 that travel to the module) equal those of the newest read of the same module adds
-    // nothing. False when the folder or the file cannot be written.
+    // 175 that travel to the module) equal those of the module's newest file, when that is a
+    // read, adds nothing; a read after a write always counts: it says what the module holds.
+    // False when the folder or the file cannot be written.
     bool Keep(HistoryKind kind, const ConfigRecord::Image& record, const QDateTime& when) const;
 
-    // Every kept configuration, newest first.
+    // Every kept configuration, the newest made first.
     std::vector<HistoryEntry> List() const;
     // Those of the module with this identifier, newest first.
     std::vector<HistoryEntry> ListModule(const QString& identifier) const;
@@ -61,6 +65,9 @@ QString DefaultHistoryFolder();
 int HistoryKeepFrom(const QString& iniPath);
 // The name part of a module's files for its device identifier.
 QString HistoryModuleName(const QString& identifier);
+// The device identifier that the kept file holds (its name has it in a form a file name can
+// hold); the name's form when the file cannot be read.
+QString HistoryIdentifier(const HistoryEntry& entry);
 
 // The fields in which a kept configuration differs from the editor's, one line each
 // ("Port: kept 8080, in the editor 8081"), in the current language.

@@ -152,7 +152,7 @@ bool HoldsStatusReply(std::span<const std::uint8_t> received)
         const FrameCut cut = CutFrame(rest);
         if (cut.kind != FrameCut::Frame) {
             ++at;
-        } else if (rest[2] >= 2 && rest[3] == kRxStatus) {
+        } else if (rest[2] > 2 && rest[3] == kRxStatus) {
             return true;
         } else {
             at += cut.length;

@@ -1,14 +1,18 @@
 // Finds the port a module answers on: tries candidate ports one after the other, each opened by a
 // port component of its own with the line settings in force, sends one request and waits up to
 // kAnswerWait for an answer; the first port that answers is the result. Runs on the event loop
-// (a timer and the component's receive events), so that a window stays responsive while it
-// runs, and can be cancelled. Ports that cannot be opened are passed over, with the reason.
+// (timers and the component's receive events), so that a window stays responsive while it
+// runs, and can be cancelled. A device is opened on a thread of its own, since an open can block
+// for seconds (a Bluetooth port connecting); one that has not opened within kOpenWait is passed
+// over, and a handle it brings later is closed. Each device is tried once, under the first name
+// that stands for it. Ports passed over (not opened, no request taken) come with the reason.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -23,6 +27,7 @@
 namespace zorva {
 
 class TComm64;
+struct OpenedDevice;
 
 // What the search sends to each port, and how it recognises the answer among the bytes the
 // port has received since.
@@ -45,7 +50,7 @@ PortLine LineOf(const TComm64& port, bool dtr, bool rts);
 
 struct PortSearchResult {
     QString found;                       // the first candidate that answered; empty for none
-    std::vector<PortFailure> passedOver; // the candidates that could not be opened, in order
+    std::vector<PortFailure> passedOver; // the candidates passed over, with why, in order
     bool cancelled = false;
 };
 
@@ -53,9 +58,14 @@ class PortSearch : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kAnswerWait{500};
+    static constexpr std::chrono::milliseconds kOpenWait{3000};
+    using Opener = std::function<OpenedDevice(const QString& candidate)>;
 
     explicit PortSearch(PortProbe probe, QObject* parent = nullptr);
     ~PortSearch() override;
+
+    // How candidates are opened (OpenDevice unless set), and how long an open may take.
+    void setOpener(Opener opener, std::chrono::milliseconds openWait = kOpenWait);
 
     // Starts a search over `candidates` (device names as the port component takes them); the
     // signals follow from the event loop. A search still running is cancelled first.
@@ -70,7 +80,13 @@ signals:
     void Finished();
 
 private:
+    // One open running on its thread; whoever comes last (the thread or the search) ends it.
+    struct OpenAttempt;
+
     void TryNext();
+    void CheckOpen();
+    void Probe(OpenedDevice device);
+    void PassOver(PortFailure failure);
     void Received(int count);
     void Conclude();
     void ClosePort();
@@ -83,6 +99,12 @@ private:
     bool answered_ = false;
     // Counts starts and cancels, so that a step queued by an earlier search does nothing.
     std::uint64_t generation_ = 0;
+    Opener opener_;
+    std::chrono::milliseconds openWait_ = kOpenWait;
+    std::shared_ptr<OpenAttempt> attempt_;
+    QString opening_;  // the candidate being opened
+    QStringList tried_; // the devices tried, as paths
+    QTimer openCheck_;
     std::unique_ptr<TComm64> port_;
     std::vector<std::uint8_t> received_;
     QTimer answerWait_;

@@ -70,29 +70,49 @@ TComm64::~TComm64()
     Close();
 }
 
+OpenedDevice OpenDevice(const QString& deviceName)
+{
+    OpenedDevice device;
+    device.deviceName = deviceName;
+    device.path = ResolveDeviceName(deviceName);
+    int error = 0;
+    device.port = OpenByName(device.path, &error);
+    if (device.port) {
+        return device;
+    }
+    const QString resolved = device.path;
+    PortFailure failure = Describe(deviceName, resolved, error);
+    device.path = PrefixedDeviceName(deviceName);
+    device.port = OpenByName(device.path, &error);
+    if (!device.port) {
+        // The first try names the device unless it found nothing where the second found
+        // something, or it took a bare name ("ttyUSB0") as it was.
+        PortFailure second = Describe(deviceName, device.path, error);
+        if (failure.kind == PortFailure::Kind::kMissing &&
+            (second.kind != PortFailure::Kind::kMissing || QDir::isRelativePath(resolved))) {
+            failure = std::move(second);
+        }
+        device.failure = std::move(failure);
+    }
+    return device;
+}
+
 void TComm64::Open()
 {
+    // Closed before the device is opened again: it may not be opened twice.
     Close();
-    QString path = ResolveDeviceName(FDeviceName);
-    int error = 0;
-    auto port = OpenByName(path, &error);
+    Open(OpenDevice(FDeviceName));
+}
+
+void TComm64::Open(OpenedDevice device)
+{
+    Close();
+    FDeviceName = device.deviceName;
+    const QString path = device.path;
+    std::unique_ptr<serial::SerialPort> port = std::move(device.port);
     if (!port) {
-        const QString resolved = path;
-        PortFailure failure = Describe(FDeviceName, resolved, error);
-        const QString prefixed = PrefixedDeviceName(FDeviceName);
-        path = prefixed;
-        port = OpenByName(prefixed, &error);
-        if (!port) {
-            // The first try names the device unless it found nothing where the second found
-            // something, or it took a bare name ("ttyUSB0") as it was.
-            PortFailure second = Describe(FDeviceName, prefixed, error);
-            if (failure.kind == PortFailure::Kind::kMissing &&
-                (second.kind != PortFailure::Kind::kMissing || QDir::isRelativePath(resolved))) {
-                failure = std::move(second);
-            }
-            openFailure_ = std::move(failure);
-            return;
-        }
+        openFailure_ = std::move(device.failure);
+        return;
     }
     openFailure_.reset();
     // Failures of the queue sizes and line settings leave the device as it was.

@@ -22,6 +22,16 @@
 
 namespace zorva {
 
+// A device opened by name the way TComm64::Open opens it, not yet taken by a component: the part
+// of an open that can block (a Bluetooth port connecting, a slow driver). Any thread may make one.
+struct OpenedDevice {
+    QString deviceName;
+    QString path;                                // the device opened, or the one the failure names
+    std::unique_ptr<serial::SerialPort> port;    // null when nothing opened
+    std::optional<PortFailure> failure;          // why, then
+};
+OpenedDevice OpenDevice(const QString& deviceName);
+
 class TComm64 : public QObject {
     Q_OBJECT
 
@@ -33,6 +43,9 @@ public:
     // Opens DeviceName (closing first when open); stays closed, silently, when that fails or
     // when the device cannot report line events.
     void Open();
+    // Takes a device that OpenDevice opened (closing first when open) as Open would take it;
+    // DeviceName becomes its name.
+    void Open(OpenedDevice device);
     void Close();
     // Why the latest Open failed; nothing once an Open has succeeded (or before any).
     const std::optional<PortFailure>& OpenFailure() const { return openFailure_; }

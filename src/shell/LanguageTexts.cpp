@@ -76,7 +76,9 @@ LanguageTexts PolishTexts()
     t.txtSearchingOn = QStringLiteral("Szukam modułu na %1...");
     t.txtModuleFoundOn = QStringLiteral("Moduł odpowiada na %1.");
     t.txtNoModuleFound = QStringLiteral("Moduł nie odpowiada na żadnym porcie.");
-    t.txtPortsPassedOver = QStringLiteral("Pominięte (nie można otworzyć):");
+    t.txtPortsPassedOver = QStringLiteral("Pominięte:");
+    t.txtPortOpenTooSlow = QStringLiteral("nie otworzył się w ciągu %1 s");
+    t.txtProbeNotWritten = QStringLiteral("nie można wysłać zapytania");
     t.txtLogSavedElsewhere = QStringLiteral("Nie można zapisać %1; log zapisano w %2");
     t.txtLogFileNotOpened = QStringLiteral("Nie można otworzyć pliku logu %1: %2");
     t.txtFlagOn = QStringLiteral("tak");
@@ -182,7 +184,9 @@ LanguageTexts EnglishTexts()
     t.txtSearchingOn = QStringLiteral("Looking for the module on %1...");
     t.txtModuleFoundOn = QStringLiteral("The module answers on %1.");
     t.txtNoModuleFound = QStringLiteral("No module answers on any port.");
-    t.txtPortsPassedOver = QStringLiteral("Passed over (cannot be opened):");
+    t.txtPortsPassedOver = QStringLiteral("Passed over:");
+    t.txtPortOpenTooSlow = QStringLiteral("did not open within %1 s");
+    t.txtProbeNotWritten = QStringLiteral("the request could not be written");
     t.txtLogSavedElsewhere = QStringLiteral("%1 cannot be written; the log was saved to %2");
     t.txtLogFileNotOpened = QStringLiteral("Cannot open the log file %1: %2");
     t.txtFlagOn = QStringLiteral("yes");

@@ -76,7 +76,9 @@ struct LanguageTexts {
     QString txtSearchingOn;     // %1 the port being tried
     QString txtModuleFoundOn;   // %1 the port that answered
     QString txtNoModuleFound;   // no port answered
-    QString txtPortsPassedOver; // heading of the ports that could not be opened
+    QString txtPortsPassedOver; // heading of the ports passed over, each with its reason
+    QString txtPortOpenTooSlow; // %1 seconds: a port whose open did not end in time
+    QString txtProbeNotWritten; // a port that opened but took no request
     // Files the program writes by itself: %1 the path, %2 the system's reason.
     QString txtLogSavedElsewhere; // %1 could not be written, the traffic log went to %2
     QString txtLogFileNotOpened;  // the log file named in the program ini file

@@ -480,6 +480,62 @@ TEST_F(CliRig, PortAutoFindsTheModuleAfterOneRequestOnASilentLine)
     EXPECT_EQ(silent.Receive(oneRequest.size() + 1, std::chrono::milliseconds(200)), oneRequest);
 }
 
+// Lines that are not a clean module: an echo of the requests never passes for the module (in the
+// search or as an answer that keeps the wait going), a port that goes away while the module is
+// silent ends the wait as a port gone, and a module that falls silent after the clock frame is
+// no success.
+TEST_F(CliRig, LinesThatAreNotACleanModuleEndWithTheirExitCode)
+{
+    StartModule();
+    PtyPair echo;
+    echo.Echo();
+    const QString echoPath = QString::fromStdString(echo.Path());
+    portCandidates = {echoPath, Path("module.tty")};
+    const CliRun found = Cli({"--lang", "en", "--port", "auto", "status"});
+    EXPECT_EQ(found.exit, 0) << Show(found);
+    EXPECT_TRUE(found.err.contains("The module answers on " + Path("module.tty"))) << Show(found);
+    const CliRun echoed = Cli({"--port", echoPath, "--timeout", "2", "status"});
+    EXPECT_EQ(echoed.exit, 4) << Show(echoed);
+    EXPECT_TRUE(echoed.err.contains("silent for 2 s")) << Show(echoed);
+
+    ASSERT_EQ(simulator->Execute("silent after-clock"), "");
+    const CliRun clock = Cli({"--timeout", "30", "clock"});
+    EXPECT_EQ(clock.exit, 4) << Show(clock);
+    EXPECT_TRUE(clock.err.contains("the link was lost")) << Show(clock);
+
+    const CliRun gone = Cli({"--timeout", "3", "status"}, "waiting for the module",
+                            [&](QProcess&) { ASSERT_EQ(simulator->Execute("unplug 600"), ""); });
+    EXPECT_EQ(gone.exit, 3) << Show(gone);
+    EXPECT_TRUE(gone.err.contains("port COM1 lost: ")) << Show(gone);
+}
+
+// The history's newest entry is what the module holds, also after a write it acknowledged but did
+// not keep, and `history --json` names the module by its identifier.
+TEST_F(CliRig, TheHistorysNewestEntryIsWhatTheModuleHolds)
+{
+    StartModule();
+    ASSERT_EQ(Cli({"read", Path("a.zrd")}).exit, 0);
+    ASSERT_EQ(Cli({"write", Path("a.zrd"), "--set", "id=AB CD"}).exit, 0);
+    ASSERT_EQ(simulator->Execute("store-skew ps"), "");
+    const CliRun kept = Cli({"write", Path("a.zrd"), "--set", "id=AB CD", "--set", "ps=8079"});
+    ASSERT_EQ(kept.exit, 5) << Show(kept); // the module stored 8080, as before
+    const CliRun history = Cli({"history", "--id", "AB CD", "--json"});
+    QStringList kinds;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(history.out.toUtf8()).array()) {
+        kinds << entry[QStringLiteral("kind")].toString();
+        EXPECT_EQ(entry[QStringLiteral("id")].toString(), QStringLiteral("AB CD"));
+    }
+    EXPECT_EQ(kinds, (QStringList{"read", "written", "read", "written"})) << Show(history);
+
+    // A history that cannot be written is said on standard error, --quiet or not.
+    ASSERT_TRUE(QDir(Path("data/ZORVA/history")).removeRecursively());
+    QFile blocker(Path("data/ZORVA/history"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const CliRun quiet = Cli({"--lang", "en", "--quiet", "read", Path("b.zrd")});
+    EXPECT_EQ(quiet.exit, 0) << Show(quiet);
+    EXPECT_TRUE(quiet.err.startsWith("Configuration history: ")) << Show(quiet);
+}
+
 TEST_F(CliRig, ShowAndEventsPrintWhatScriptsRead)
 {
     StartModule();

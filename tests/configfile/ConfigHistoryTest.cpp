@@ -40,24 +40,31 @@ TEST(ConfigHistoryTest, KeepsEveryChangeOncePerModuleWithinTheIniFilesBoundNewes
     keep(HistoryKind::Read, module, 0);
     keep(HistoryKind::Read, module, 1); // unchanged: nothing added
     keep(HistoryKind::Written, module, 2);
-    module.setByte(kWriteImageSize, 1); // outside the configuration: still unchanged
-    keep(HistoryKind::Read, module, 3);
+    module.setByte(kWriteImageSize, 1); // outside the configuration
+    keep(HistoryKind::Read, module, 3); // after a write: what the module holds
+    keep(HistoryKind::Read, module, 4); // unchanged: nothing added
     module.setPort(81);
     keep(HistoryKind::Read, module, 4);
     keep(HistoryKind::Read, blank, 5);
-    EXPECT_EQ(Names(history.List()), (QStringList{"_blank__2024-05-06_07-08-14.010_read.zrd",
-                                                  "A_B_C__2024-05-06_07-08-13.010_read.zrd",
-                                                  "A_B_C__2024-05-06_07-08-11.010_written.zrd",
-                                                  "A_B_C__2024-05-06_07-08-09.010_read.zrd"}));
+    EXPECT_EQ(Names(history.List()), (QStringList{"_blank__2024-05-06_07-08-14.010_1_read.zrd",
+                                                  "A_B_C__2024-05-06_07-08-13.010_4_read.zrd",
+                                                  "A_B_C__2024-05-06_07-08-12.010_3_read.zrd",
+                                                  "A_B_C__2024-05-06_07-08-11.010_2_written.zrd"}));
     EXPECT_TRUE(history.List().front().identifier.isEmpty());
+    EXPECT_EQ(HistoryIdentifier(history.List()[1]), QStringLiteral("A:B/C*"));
 
-    // A fourth file of the module takes the place of its oldest; one that comes within the
-    // millisecond of the newest is stamped after it.
-    keep(HistoryKind::Written, module, 4);
-    const std::vector<HistoryEntry> mine = history.ListModule(QStringLiteral("A:B/C*"));
-    EXPECT_EQ(Names(mine), (QStringList{"A_B_C__2024-05-06_07-08-13.011_written.zrd",
-                                        "A_B_C__2024-05-06_07-08-13.010_read.zrd",
-                                        "A_B_C__2024-05-06_07-08-11.010_written.zrd"}));
+    // Files stamped by a clock that was once ahead, by this version or an earlier one: what comes
+    // after them carries the clock's time and is the newest all the same, and the bound removes
+    // the oldest made.
+    for (const char* name : {"A_B_C__2031-01-01_00-00-00.000_read.zrd",
+                             "A_B_C__2030-01-01_00-00-00.000_5_written.zrd"}) {
+        ASSERT_TRUE(QFile::copy(history.List()[1].path, history.Folder() + u'/' + name));
+    }
+    keep(HistoryKind::Read, module, 4);
+    EXPECT_EQ(Names(history.ListModule(QStringLiteral("A:B/C*"))),
+              (QStringList{"A_B_C__2024-05-06_07-08-13.010_6_read.zrd",
+                           "A_B_C__2030-01-01_00-00-00.000_5_written.zrd",
+                           "A_B_C__2024-05-06_07-08-13.010_4_read.zrd"}));
     EXPECT_EQ(history.List().size(), 4u);
 }
 

@@ -1,4 +1,5 @@
 #include "link/Frames.h"
+#include "link/ModuleAnswers.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,43 @@ TEST(Frames, CutFrameWaitsForEveryPrefixOfAFrame)
     }
     const ExactBuffer whole(frame);
     EXPECT_EQ(CutFrame(whole.span()).kind, FrameCut::Frame);
+}
+
+// A line that echoes gives back every request; none of them may pass for the module, while each
+// reply of the module counts, the restart's empty acknowledgement included.
+TEST(Frames, AnEchoOfAnyRequestIsNeverTheModulesAnswer)
+{
+    const std::array<std::uint8_t, kWritePayload> image{0xFF, 0x0D};
+    const std::vector<Bytes> requests{DaneFrame(),   StanFrame(), ResetFrame(),
+                                      RdDhcpFrame(), PictFrame(1, 0, kPictureUnit),
+                                      ZegarFrame(2026, 12, 9, 21, 0, 0),
+                                      WriteConfigFrame(image)};
+    AnswerWatch watch;
+    for (const Bytes& request : requests) {
+        watch.Sent(request);
+        // In two pieces, as a line delivers them.
+        watch.Received(std::span(request).first(3));
+        watch.Received(std::span(request).subspan(3));
+        EXPECT_EQ(watch.Answers(), 0u) << BytesToHex(request);
+    }
+    EXPECT_FALSE(HoldsStatusReply(StanFrame()));
+
+    const std::uint8_t status[18] = {0xEA, 0x07};
+    const std::uint8_t ack[] = {0xAA};
+    Bytes replies = BuildFrame(kRxStatus, status);
+    for (const Bytes& reply : {BuildFrame(kRxResetAck), BuildFrame(kRxWriteAck, ack),
+                               BuildFrame(kRxConfig, image)}) {
+        replies.insert(replies.end(), reply.begin(), reply.end());
+    }
+    EXPECT_TRUE(HoldsStatusReply(replies));
+    AnswerWatch fresh;
+    fresh.Received(replies);
+    EXPECT_EQ(fresh.Answers(), 4u);
+    EXPECT_EQ(fresh.StatusAnswers(), 1u);
+    // The restart's acknowledgement has the bytes of the restart request: right after one, only
+    // what follows it can tell the module from an echo.
+    watch.Received(replies);
+    EXPECT_EQ(watch.Answers(), 3u);
 }
 
 } // namespace

@@ -82,6 +82,8 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtModuleFoundOn),
     ZORVA_ENTRY(txtNoModuleFound),
     ZORVA_ENTRY(txtPortsPassedOver),
+    ZORVA_ENTRY(txtPortOpenTooSlow),
+    ZORVA_ENTRY(txtProbeNotWritten),
     ZORVA_ENTRY(txtLogSavedElsewhere),
     ZORVA_ENTRY(txtLogFileNotOpened),
     // The write check.

@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "PtyPair.h"
 #include "link/Frames.h"
 #include "link/StatusProbe.h"
 #include "serial/TComm64.h"
+#include "shell/LanguageTexts.h"
 #include "sim/Simulator.h"
 #include "support/WaitUntil.h"
 
@@ -73,6 +78,87 @@ TEST(PortSearch, FindsTheModuleSendingOneStatusRequestAndPassingOverWhatCannotOp
     holder.setDeviceName(silentPath);
     holder.Open();
     EXPECT_TRUE(holder.Enabled());
+}
+
+// Every candidate is answered for and none freezes the search: an echoing line is not the module,
+// an open that blocks is passed over and the handle it brings later closed, a port that takes no
+// request is named with that reason, and a device listed under two names is tried once.
+TEST(PortSearch, AnswersForEveryCandidateWithoutWaitingForABlockedOpen)
+{
+    QTemporaryDir dir;
+    sim::Options options;
+    options.linkPath = dir.filePath(QStringLiteral("module.tty")).toStdString();
+    sim::Simulator module(options);
+    std::string error;
+    ASSERT_TRUE(module.Start(&error)) << error;
+    test::PtyPair echo, slow, deaf;
+    echo.Echo();
+    const QString echoPath = QString::fromStdString(echo.Path());
+    const QString slowPath = QString::fromStdString(slow.Path());
+    const QString deafPath = QString::fromStdString(deaf.Path());
+    const QString modulePath = QString::fromStdString(options.linkPath);
+    const QString echoAgain = dir.filePath(QStringLiteral("echo-again"));
+    ASSERT_TRUE(QFile::link(echoPath, echoAgain));
+
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> lateOpen{false};
+    PortSearch search(StatusProbe());
+    search.setOpener(
+        [&, released](const QString& candidate) {
+            if (candidate == slowPath) {
+                released.wait();
+            }
+            OpenedDevice device = OpenDevice(candidate);
+            if (candidate == deafPath) {
+                deaf.Hangup(); // the adapter goes between the open and the request
+            }
+            lateOpen = candidate == slowPath;
+            return device;
+        },
+        std::chrono::milliseconds(2000));
+    QStringList tried;
+    QObject::connect(&search, &PortSearch::Trying, [&](const QString& c) { tried.append(c); });
+    search.Start({slowPath, echoPath, echoAgain, deafPath, modulePath}, PortLine{});
+    ASSERT_TRUE(test::WaitUntil([&] { return !search.Running(); }, 10000));
+    EXPECT_EQ(tried, (QStringList{slowPath, echoPath, deafPath, modulePath}));
+    EXPECT_EQ(search.Result().found, modulePath);
+    ASSERT_EQ(search.Result().passedOver.size(), 2u);
+    EXPECT_EQ(search.Result().passedOver[0].deviceName, slowPath);
+    EXPECT_EQ(PortFailureText(search.Result().passedOver[0]),
+              slowPath + QStringLiteral(": ") + Texts().txtPortOpenTooSlow.arg(2));
+    EXPECT_EQ(search.Result().passedOver[1].deviceName, deafPath);
+    EXPECT_EQ(search.Result().passedOver[1].systemText, Texts().txtProbeNotWritten);
+
+    // The blocked open ends after the search: what it opened is closed again.
+    release.set_value();
+    ASSERT_TRUE(test::WaitUntil([&] { return lateOpen.load(); }));
+    TComm64 holder;
+    holder.setDeviceName(slowPath);
+    EXPECT_TRUE(test::WaitUntil([&] {
+        holder.Open();
+        return holder.Enabled();
+    }));
+
+    // Stop ends a search whose open blocks at once, and so does its end.
+    std::promise<void> never;
+    std::shared_future<void> stuck = never.get_future().share();
+    auto blocked = std::make_unique<PortSearch>(StatusProbe());
+    blocked->setOpener([stuck](const QString& candidate) {
+        stuck.wait();
+        return OpenDevice(candidate);
+    });
+    int opening = 0;
+    QObject::connect(blocked.get(), &PortSearch::Trying, [&] { ++opening; });
+    blocked->Start({echoPath}, PortLine{});
+    ASSERT_TRUE(test::WaitUntil([&] { return opening == 1; }));
+    blocked->Cancel();
+    EXPECT_FALSE(blocked->Running());
+    EXPECT_TRUE(blocked->Result().cancelled);
+    blocked->Start({echoPath}, PortLine{});
+    ASSERT_TRUE(test::WaitUntil([&] { return opening == 2; }));
+    blocked.reset();
+    never.set_value();
 }
 
 } // namespace

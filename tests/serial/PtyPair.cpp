@@ -78,8 +78,25 @@ termios PtyPair::DeviceTermios() const
     return t;
 }
 
+void PtyPair::Echo()
+{
+    echoing_ = true;
+    echo_ = std::thread([this] {
+        while (echoing_) {
+            const std::vector<std::uint8_t> got = Receive(4096, std::chrono::milliseconds(20));
+            if (!got.empty() && !Send(got)) {
+                return;
+            }
+        }
+    });
+}
+
 void PtyPair::Hangup()
 {
+    echoing_ = false;
+    if (echo_.joinable()) {
+        echo_.join();
+    }
     if (master_ >= 0) {
         ::close(master_);
         master_ = -1;

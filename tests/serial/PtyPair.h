@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <termios.h>
 #include <vector>
 
@@ -30,11 +32,16 @@ public:
     std::vector<std::uint8_t> Receive(std::size_t count, std::chrono::milliseconds within);
     // The device side's line settings (the controlling side reports them).
     termios DeviceTermios() const;
+    // From now on writes back every byte the device side writes, as a loopback plug or a
+    // modem's AT port does.
+    void Echo();
     // Closes the controlling side: the device side is hung up.
     void Hangup();
 
 private:
     int master_ = -1;
+    std::atomic<bool> echoing_{false};
+    std::thread echo_;
     std::string path_;
 };
 
