@@ -163,8 +163,10 @@ Options:
                      (separated as in PATH), for tests.
   --timeout SECONDS  give up when the module has stayed silent this long while a request of
                      the program waits for its answer (default 30). Every reply or picture
-                     packet starts the count again; the program's own pauses (until its next
-                     step, before it repeats a request) do not count.
+                     packet starts the count again (an echo of the requests does not); the
+                     program's own pauses (until its next step, before it repeats a request) do
+                     not count. While the port is closed (gone, tried again once a second)
+                     all time counts.
   --lang pl|en       language of captions and of what the module and the port report
                      (default: the window program's)
   -q, --quiet        no progress on standard error
@@ -205,8 +207,9 @@ Exit codes:
        written; diff: the files differ
   2    usage error, or a --set value refused
   3    the port could not be opened (the reason is printed: no access, in use, not present,
-       not a serial device)
-  4    no answer: the module stayed silent for --timeout; --port auto: no port answered
+       not a serial device), or it went away and stayed gone for --timeout
+  4    no answer: the module stayed silent for --timeout, or the link was lost (picture,
+       write, clock); --port auto: no port answered
   5    write not verified: refused by the module, read back different, or the module did not
        come back after its restart
   6    a configuration file could not be read
