@@ -252,9 +252,8 @@ QString CliSession::PortReason() const
 
 std::uint64_t CliSession::StatusAnswersSinceClock() const
 {
-    return port_->clockFrames == 0
-               ? 0
-               : port_->answers.StatusAnswers() - port_->statusAnswersAtClock;
+    return port_->clockFrames == 0 ? 0
+                                   : port_->answers.StatusAnswers() - port_->statusAnswersAtClock;
 }
 
 bool CliSession::ConfigurationRead() const

@@ -130,9 +130,9 @@ public:
     bool RTS(bool state) override { return port_.RTS(state); }
     std::optional<PortFailure> OpenFailure() const override { return port_.OpenFailure(); }
 
-    int configRequests = 0;                   // DANE frames written
-    int clockFrames = 0;                      // ZEGAR frames written
-    std::uint64_t statusAnswersAtClock = 0;   // status answers before the latest ZEGAR frame
+    int configRequests = 0;                 // DANE frames written
+    int clockFrames = 0;                    // ZEGAR frames written
+    std::uint64_t statusAnswersAtClock = 0; // status answers before the latest ZEGAR frame
     AnswerWatch answers;
 
 private:

@@ -50,7 +50,8 @@ int WaitFailed(CliSession& session, const CliOptions& options, WaitEnd end)
         return kInterrupted;
     }
     if (!session.PortOpen()) {
-        PrintError(QStringLiteral("port %1 lost: %2").arg(session.DeviceName(), session.PortReason()));
+        PrintError(
+            QStringLiteral("port %1 lost: %2").arg(session.DeviceName(), session.PortReason()));
         return kPortNotOpened;
     }
     if (end == WaitEnd::kLinkLost) {

@@ -27,7 +27,7 @@ struct HistoryEntry {
     QString identifier; // the device identifier; empty when it is blank
     QDateTime when;     // local time
     HistoryKind kind = HistoryKind::Read;
-    int made = 0;       // the module's files in the order they were made; 0 for the oldest form
+    int made = 0; // the module's files in the order they were made; 0 for the oldest form
 };
 
 // How many files of one module are kept when the program ini file does not say.

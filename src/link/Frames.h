@@ -91,7 +91,8 @@ struct FrameCut {
 FrameCut CutFrame(std::span<const std::uint8_t> buffer);
 
 // Whether the bytes received hold a status reply: a frame of type kRxStatus with a payload (an
-// echoed status request has none) whose checksum is right, wherever it starts (bytes before it and other whole frames are passed over).
+// echoed status request has none) whose checksum is right, wherever it starts (bytes before it and
+// other whole frames are passed over).
 bool HoldsStatusReply(std::span<const std::uint8_t> received);
 
 } // namespace zorva

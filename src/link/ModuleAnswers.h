@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 #include <span>
+#include <vector>
 
 #include "link/Frames.h"
 

@@ -102,7 +102,7 @@ private:
     Opener opener_;
     std::chrono::milliseconds openWait_ = kOpenWait;
     std::shared_ptr<OpenAttempt> attempt_;
-    QString opening_;  // the candidate being opened
+    QString opening_;   // the candidate being opened
     QStringList tried_; // the devices tried, as paths
     QTimer openCheck_;
     std::unique_ptr<TComm64> port_;

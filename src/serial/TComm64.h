@@ -26,9 +26,9 @@ namespace zorva {
 // of an open that can block (a Bluetooth port connecting, a slow driver). Any thread may make one.
 struct OpenedDevice {
     QString deviceName;
-    QString path;                                // the device opened, or the one the failure names
-    std::unique_ptr<serial::SerialPort> port;    // null when nothing opened
-    std::optional<PortFailure> failure;          // why, then
+    QString path;                             // the device opened, or the one the failure names
+    std::unique_ptr<serial::SerialPort> port; // null when nothing opened
+    std::optional<PortFailure> failure;       // why, then
 };
 OpenedDevice OpenDevice(const QString& deviceName);
 

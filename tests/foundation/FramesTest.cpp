@@ -1,5 +1,4 @@
 #include "link/Frames.h"
-#include "link/ModuleAnswers.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,8 @@
 #include <memory>
 #include <numeric>
 #include <string>
+
+#include "link/ModuleAnswers.h"
 
 namespace zorva {
 namespace {
@@ -207,8 +208,11 @@ TEST(Frames, CutFrameWaitsForEveryPrefixOfAFrame)
 TEST(Frames, AnEchoOfAnyRequestIsNeverTheModulesAnswer)
 {
     const std::array<std::uint8_t, kWritePayload> image{0xFF, 0x0D};
-    const std::vector<Bytes> requests{DaneFrame(),   StanFrame(), ResetFrame(),
-                                      RdDhcpFrame(), PictFrame(1, 0, kPictureUnit),
+    const std::vector<Bytes> requests{DaneFrame(),
+                                      StanFrame(),
+                                      ResetFrame(),
+                                      RdDhcpFrame(),
+                                      PictFrame(1, 0, kPictureUnit),
                                       ZegarFrame(2026, 12, 9, 21, 0, 0),
                                       WriteConfigFrame(image)};
     AnswerWatch watch;
@@ -224,8 +228,8 @@ TEST(Frames, AnEchoOfAnyRequestIsNeverTheModulesAnswer)
     const std::uint8_t status[18] = {0xEA, 0x07};
     const std::uint8_t ack[] = {0xAA};
     Bytes replies = BuildFrame(kRxStatus, status);
-    for (const Bytes& reply : {BuildFrame(kRxResetAck), BuildFrame(kRxWriteAck, ack),
-                               BuildFrame(kRxConfig, image)}) {
+    for (const Bytes& reply :
+         {BuildFrame(kRxResetAck), BuildFrame(kRxWriteAck, ack), BuildFrame(kRxConfig, image)}) {
         replies.insert(replies.end(), reply.begin(), reply.end());
     }
     EXPECT_TRUE(HoldsStatusReply(replies));

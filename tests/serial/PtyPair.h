@@ -2,13 +2,13 @@
 // under test opens the device side by its path.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <termios.h>
+#include <thread>
 #include <vector>
 
 namespace zorva::test {
