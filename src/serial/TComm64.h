@@ -30,8 +30,8 @@ public:
     ~TComm64() override;
 
     bool Enabled() const { return FHandle != nullptr; }
-    // Opens DeviceName (closing first when open); stays closed, silently, when that fails or
-    // when the device cannot report line events.
+    // Opens DeviceName (closing first when open); stays closed, silently, when that fails, when
+    // the driver refuses the line settings, or when the device cannot report line events.
     void Open();
     void Close();
     // Why the latest Open failed; nothing once an Open has succeeded (or before any).

@@ -34,15 +34,13 @@ TEST_F(ConversationTest, PollsEverySecondFromTheStartAndReadsTheModuleOnceItAnsw
         codes << e.code();
     }
     EXPECT_EQ(codes, (QList<int>{kStan, kStan, kStan, kStan, kRdDhcp, kStan, kStan}));
-    // One step a second, told by the middle gap: a tick delayed and the next one on time (a
-    // timer's way on a loaded machine) leave it alone, a step twice as fast or slow does not.
+    // One step a second, told by the middle gap: a tick delayed and the next on time leave it.
     std::vector<double> gaps;
     for (qsizetype i = 1; i < polls.size(); ++i) {
         gaps.push_back(polls[i].time - polls[i - 1].time);
     }
     std::nth_element(gaps.begin(), gaps.begin() + 3, gaps.end());
-    EXPECT_GT(gaps[3], 0.5);
-    EXPECT_LT(gaps[3], 1.8);
+    EXPECT_TRUE(gaps[3] > 0.5 && gaps[3] < 1.8) << gaps[3];
 
     // The first status reply starts the read: STAN, DANE, then RdDHCP as soon as the
     // configuration is in.
