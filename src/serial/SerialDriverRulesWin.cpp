@@ -10,6 +10,8 @@ constexpr char kXoff = 0x13;
 // Only act with input flow control (off here); small enough for any driver's input queue,
 // since a limit above it makes the driver refuse the block.
 constexpr WORD kFlowLimit = 128;
+// ERROR_NO_SUCH_DEVICE, which mingw-w64's headers lack.
+constexpr DWORD kErrorNoSuchDevice = 433;
 
 } // namespace
 
@@ -74,7 +76,7 @@ bool DeviceGone(DWORD error)
     case ERROR_DEV_NOT_EXIST:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEVICE_REMOVED:
-    case ERROR_NO_SUCH_DEVICE:
+    case kErrorNoSuchDevice:
     case ERROR_FILE_NOT_FOUND:
         return true;
     default:

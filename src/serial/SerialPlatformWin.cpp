@@ -456,7 +456,7 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
             ::CloseHandle(device);
         } else {
             // Raw at once, at the driver's speed; a refusal is the line settings' to report.
-            const DCB raw = RawLineBlock(dcb, LineFieldsOf(dcb));
+            DCB raw = RawLineBlock(dcb, LineFieldsOf(dcb));
             ::SetCommState(device, &raw);
         }
     }
