@@ -45,18 +45,10 @@ bool IsStorableComName(const QString& name)
     return digit >= QChar(u'0' + kFirstStorable) && digit <= QChar(u'0' + kLastStorable);
 }
 
-bool ComNameIsItsDevice(const QString& name)
+bool PortNameIsItsDevice(const QString& name)
 {
-    if (name.size() < 4 || !name.startsWith(QStringLiteral("COM"), Qt::CaseInsensitive)) {
-        return false;
-    }
-    const auto digits = QStringView(name).mid(3);
-    if (!std::all_of(digits.begin(), digits.end(),
-                     [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-        return false;
-    }
-    const std::string encoded = QFile::encodeName(name).toStdString();
-    return serial::ConventionalDevicePath(encoded) == encoded;
+    // Where COM1 is the device COM1, every listed name is its device's own.
+    return !name.isEmpty() && DefaultDevice(1) == ComName(1);
 }
 
 std::optional<ComNameChoice> ComNameForDevice(const QString& device,

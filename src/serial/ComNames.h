@@ -15,9 +15,10 @@ namespace zorva {
 
 // COM1 to COM8, in any case.
 bool IsStorableComName(const QString& name);
-// A COM name ("COM" and a number, any case) that the platform opens as a device of that very
-// name: every one on Windows; none on POSIX, where COMn stands for /dev/ttyS<n-1>.
-bool ComNameIsItsDevice(const QString& name);
+// A port name that the platform opens as the device of that very name: every name it lists on
+// Windows (COM12, a virtual pair's CNCA0, a Bluetooth port); none on POSIX, where COMn stands
+// for /dev/ttyS<n-1> and other devices are reached through a COM alias.
+bool PortNameIsItsDevice(const QString& name);
 
 struct ComNameChoice {
     QString name;      // "COM5"

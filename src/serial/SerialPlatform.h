@@ -103,6 +103,10 @@ public:
     virtual bool SetParity(std::uint8_t code) = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
     virtual bool SetStopBits(std::uint8_t code) = 0; // 0 one, 1 one and a half, 2 two
     virtual bool SetByteSize(std::uint8_t bits) = 0; // 4 to 8
+    // The system's error number with which the driver refused the latest of these (even as a
+    // change of its line fields alone, where the raw line is a block of many); 0 when it took
+    // it. Where no driver refuses what the setters accept (POSIX), always 0.
+    virtual int LineRefusal() const { return 0; }
 
     // A waiter reporting exactly the kEv... bits in eventMask; nullptr when the platform
     // cannot wait on this device, and *error (when given) then holds the system's error number.

@@ -14,6 +14,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "serial/SerialDriverRulesWin.h"
 #include "serial/SerialPlatform.h"
 
 namespace zorva::serial {
@@ -38,24 +39,6 @@ static_assert(kPurgeTxAbort == PURGE_TXABORT && kPurgeRxAbort == PURGE_RXABORT &
 
 constexpr DWORD kEventsWanted =
     EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
-
-// Errors with which a driver fails requests once its device has been removed.
-bool DeviceGone(DWORD error)
-{
-    switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_INVALID_HANDLE:
-    case ERROR_BAD_COMMAND:
-    case ERROR_NOT_READY:
-    case ERROR_GEN_FAILURE:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEVICE_REMOVED:
-    case ERROR_FILE_NOT_FOUND:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // A manual-reset signal, closed with its owner.
 class Signal {
@@ -109,12 +92,11 @@ public:
         if (!armed_) {
             return;
         }
-        // A mask change ends a pending wait (wine cannot cancel one); cancelling is the
-        // fallback. A wait that still does not end keeps its record: the driver may yet write.
-        // The mask is the port's, so a port has one waiter at a time.
-        if (!::SetCommMask(device_, 0)) {
-            ::CancelIoEx(device_, &record_->overlapped);
-        }
+        // Both, always: some drivers take the mask change without ending the pending wait, and
+        // wine cannot cancel one. A wait that still does not end keeps its record: the driver
+        // may yet write. The mask is the port's, so a port has one waiter at a time.
+        ::SetCommMask(device_, 0);
+        ::CancelIoEx(device_, &record_->overlapped);
         if (::WaitForSingleObject(record_->completed.get(), kEndWaitMs) != WAIT_OBJECT_0) {
             [[maybe_unused]] WaitRecord* kept = record_.release();
         }
@@ -264,33 +246,10 @@ private:
     bool abandoned_ = false;
 };
 
-// The line carries every byte as it is, whatever mode another program left it in (the driver
-// keeps the control block between opens): no flow control, no byte replaced or dropped, no
-// transfer stopped by a line error. Handshake and toggle would take DTR and RTS away from
-// EscapeCommFunction. XonLim, XoffLim and fTXContinueOnXoff only act with fInX; they stay as the
-// driver has them, since limits it did not choose can make it refuse the block.
-void MakeRaw(DCB& dcb)
-{
-    dcb.fBinary = TRUE;
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fErrorChar = FALSE;
-    dcb.fAbortOnError = FALSE;
-    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) {
-        dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    }
-    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE) {
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    }
-}
-
 class WinSerialPort final : public SerialPort {
 public:
-    explicit WinSerialPort(HANDLE device) : device_(device), state_(std::make_shared<PortState>())
+    WinSerialPort(HANDLE device, const LineFields& line)
+        : device_(device), state_(std::make_shared<PortState>()), line_(line)
     {
     }
     ~WinSerialPort() override { ::CloseHandle(device_); }
@@ -316,20 +275,21 @@ public:
 
     bool SetBaudRate(std::uint32_t bitsPerSecond) override
     {
-        return Modify([&](DCB& dcb) { dcb.BaudRate = bitsPerSecond; });
+        return Modify([&](LineFields& line) { line.baudRate = bitsPerSecond; });
     }
     bool SetParity(std::uint8_t code) override
     {
-        return code <= SPACEPARITY && Modify([&](DCB& dcb) { dcb.Parity = code; });
+        return code <= SPACEPARITY && Modify([&](LineFields& line) { line.parity = code; });
     }
     bool SetStopBits(std::uint8_t code) override
     {
-        return code <= TWOSTOPBITS && Modify([&](DCB& dcb) { dcb.StopBits = code; });
+        return code <= TWOSTOPBITS && Modify([&](LineFields& line) { line.stopBits = code; });
     }
     bool SetByteSize(std::uint8_t bits) override
     {
-        return bits >= 4 && bits <= 8 && Modify([&](DCB& dcb) { dcb.ByteSize = bits; });
+        return bits >= 4 && bits <= 8 && Modify([&](LineFields& line) { line.byteSize = bits; });
     }
+    int LineRefusal() const override { return static_cast<int>(refusal_); }
 
     std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t eventMask, int* error) override
     {
@@ -424,20 +384,38 @@ private:
         return result;
     }
 
-    // One read-modify-write of the device control block.
+    // One line setting changed, the whole raw block applied from the driver's; when the
+    // driver refuses that, its own block with only the line fields changed. The line settings
+    // kept are those last taken, so that a refused value is not carried into the next change.
     template <typename Change> bool Modify(Change change)
     {
-        DCB dcb{};
-        dcb.DCBlength = sizeof dcb;
-        if (!::GetCommState(device_, &dcb)) {
-            return false;
+        LineFields line = line_;
+        change(line);
+        DCB driver{};
+        driver.DCBlength = sizeof driver;
+        bool applied = ::GetCommState(device_, &driver);
+        if (applied) {
+            DCB block = RawLineBlock(driver, line);
+            applied = ::SetCommState(device_, &block);
+            if (!applied) {
+                block = LineFieldsOnly(driver, line);
+                applied = ::SetCommState(device_, &block);
+            }
         }
-        change(dcb);
-        return ::SetCommState(device_, &dcb);
+        if (applied) {
+            line_ = line;
+            refusal_ = 0;
+        } else {
+            const DWORD error = ::GetLastError();
+            refusal_ = error != 0 ? error : ERROR_GEN_FAILURE;
+        }
+        return applied;
     }
 
     HANDLE device_;
     std::shared_ptr<PortState> state_;
+    LineFields line_;
+    DWORD refusal_ = 0;
 };
 
 std::wstring Widen(const std::string& utf8)
@@ -464,11 +442,11 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
         ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                       FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OVERLAPPED, nullptr);
     DWORD failure = device == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
     if (device != INVALID_HANDLE_VALUE) {
         // Whatever has no device control block is no serial device; a handle without even a
         // file type has nothing behind it (wine's COM port mapped to a missing device).
-        DCB dcb{};
-        dcb.DCBlength = sizeof dcb;
         if (!::GetCommState(device, &dcb)) {
             failure = std::max<DWORD>(::GetLastError(), ERROR_INVALID_FUNCTION);
             ::SetLastError(NO_ERROR);
@@ -477,8 +455,9 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
             }
             ::CloseHandle(device);
         } else {
-            MakeRaw(dcb);
-            ::SetCommState(device, &dcb); // a refusal leaves the line as the driver has it
+            // Raw at once, at the driver's speed; a refusal is the line settings' to report.
+            DCB raw = RawLineBlock(dcb, LineFieldsOf(dcb));
+            ::SetCommState(device, &raw);
         }
     }
     if (error) {
@@ -487,7 +466,7 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& path, int* error)
     if (failure != 0) {
         return nullptr;
     }
-    return std::make_unique<WinSerialPort>(device);
+    return std::make_unique<WinSerialPort>(device, LineFieldsOf(dcb));
 }
 
 OpenFailure DescribeOpenFailure(const std::string&, int error)

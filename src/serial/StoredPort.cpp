@@ -50,7 +50,7 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
         return false;
     }
     QString fullName = RegReadString(kRegKey, kFullPortNameValue);
-    if (!ComNameIsItsDevice(fullName)) {
+    if (!PortNameIsItsDevice(fullName)) {
         fullName.clear();
     }
     *deviceName = StartDeviceName(cm, fullName);
@@ -59,7 +59,7 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
 
 void WriteFullPortName(const QString& deviceName)
 {
-    if (ComNameIsItsDevice(deviceName)) {
+    if (PortNameIsItsDevice(deviceName)) {
         RegWriteString(kRegKey, kFullPortNameValue, deviceName);
     }
 }

@@ -1,6 +1,7 @@
 // The serial port remembered between runs. The one-byte value "cm" holds one digit of the name,
-// so only COM1 to COM8 come back from it. Where a COM name is the device's own name (Windows,
-// where USB adapters are mostly COM9 and above), the full name is kept beside it in "cmn" and
+// so only COM1 to COM8 come back from it. Where a port's name is its device's own (Windows,
+// where USB adapters are mostly COM9 and above, and virtual pairs are named CNCA0 and the
+// like), the full name is kept beside it in "cmn" and
 // taken while "cm" still holds what would be stored for it; elsewhere devices above COM8 reach
 // their COM name through an alias (ComNames.h).
 #pragma once
@@ -28,7 +29,7 @@ QString StartDeviceName(std::uint8_t cm, const QString& fullName);
 // Reads "cm" and, where the platform keeps it, "cmn", and gives StartDeviceName of them. False
 // with *error set ("Invalid data type for 'cm'") when "cm" is no binary value of one byte.
 bool ReadStoredDeviceName(QString* deviceName, QString* error = nullptr);
-// Writes "cmn" for a name the platform keeps in full (ComNameIsItsDevice); nothing elsewhere.
+// Writes "cmn" for a name the platform keeps in full (PortNameIsItsDevice); nothing elsewhere.
 void WriteFullPortName(const QString& deviceName);
 
 } // namespace zorva

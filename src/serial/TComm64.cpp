@@ -56,6 +56,16 @@ PortFailure Describe(const QString& deviceName, const QString& path, int error)
     return failure;
 }
 
+// A device that opened but cannot serve: the system's words for `error`.
+PortFailure OtherFailure(const QString& deviceName, const QString& path, int error)
+{
+    PortFailure failure = Describe(deviceName, path, error);
+    failure.kind = PortFailure::Kind::kOther;
+    failure.holderPid = 0;
+    failure.holderName.clear();
+    return failure;
+}
+
 } // namespace
 
 TComm64::TComm64(QObject* AOwner)
@@ -115,25 +125,29 @@ void TComm64::Open(OpenedDevice device)
         return;
     }
     openFailure_.reset();
-    // Failures of the queue sizes and line settings leave the device as it was.
+    // A failure of the queue sizes leaves the device as it was.
     port->SetQueueSizes(FReadBufferSize, FWriteBufferSize);
     port->SetReadIntervalTimeout(kReadIntervalMs);
     FHandle = std::move(port);
-    ApplyBaudRate();
-    ApplyParity();
-    ApplyStopbits();
-    ApplyDatabits();
+    // A line that the driver will not set up would talk at another speed, unheard: like a port
+    // that cannot wait for events, it stays closed, so that the link tries again. The system's
+    // words say why; the kind is none of the known ones.
+    int refusal = 0;
+    for (const auto apply : {&TComm64::ApplyBaudRate, &TComm64::ApplyParity,
+                             &TComm64::ApplyStopbits, &TComm64::ApplyDatabits}) {
+        (this->*apply)();
+        refusal = refusal != 0 ? refusal : FHandle->LineRefusal();
+    }
+    if (refusal != 0) {
+        openFailure_ = OtherFailure(FDeviceName, path, refusal);
+        Close();
+        return;
+    }
     FTC32Thread = std::make_unique<TC32Thread>(*FHandle, FMonitorEvents, [this] {
         QMetaObject::invokeMethod(this, "ThreadSignalled", Qt::QueuedConnection);
     });
     if (!FTC32Thread->Running()) {
-        // A port that cannot wait for events would never receive: it stays closed, so that the
-        // link tries again. The system's words say why; the kind is none of the known ones.
-        PortFailure failure = Describe(FDeviceName, path, FTC32Thread->WaiterError());
-        failure.kind = PortFailure::Kind::kOther;
-        failure.holderPid = 0;
-        failure.holderName.clear();
-        openFailure_ = std::move(failure);
+        openFailure_ = OtherFailure(FDeviceName, path, FTC32Thread->WaiterError());
         Close();
         return;
     }

@@ -40,8 +40,8 @@ public:
     ~TComm64() override;
 
     bool Enabled() const { return FHandle != nullptr; }
-    // Opens DeviceName (closing first when open); stays closed, silently, when that fails or
-    // when the device cannot report line events.
+    // Opens DeviceName (closing first when open); stays closed, silently, when that fails, when
+    // the driver refuses the line settings, or when the device cannot report line events.
     void Open();
     // Takes a device that OpenDevice opened (closing first when open) as Open would take it;
     // DeviceName becomes its name.

@@ -256,7 +256,7 @@ void TFormKonf::CCB1Change(int index)
     const PortEntry picked = entries_[static_cast<std::size_t>(index)];
     note_.clear();
     pendingAlias_.reset();
-    if (IsStorableComName(picked.name) || ComNameIsItsDevice(picked.name)) {
+    if (IsStorableComName(picked.name) || PortNameIsItsDevice(picked.name)) {
         port_.setDeviceName(picked.name);
     } else if (const std::optional<ComNameChoice> choice =
                    ComNameForDevice(picked.path, PortAliases(), offered_)) {

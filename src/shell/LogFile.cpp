@@ -146,6 +146,9 @@ SavedFile SaveToFirstWritable(const QStringList& paths, const QByteArray& bytes)
     SavedFile saved;
     for (const QString& path : paths) {
         QSaveFile file(path);
+        // A folder where no temporary file may be made (C:\ to a user without administrator
+        // rights) can still hold a writable file of that name: it is written in place.
+        file.setDirectWriteFallback(true);
         if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
             saved.path = path;
             saved.problem = {};

@@ -52,7 +52,8 @@ struct SavedFile {
     FileProblem problem; // the last path's failure when none took them
 };
 // Writes `bytes` whole to the first of `paths` that takes them; a path that fails keeps what it
-// held before.
+// held before, except an existing file in a folder where no temporary file can be made, which
+// is written in place.
 SavedFile SaveToFirstWritable(const QStringList& paths, const QByteArray& bytes);
 
 // How many lines the event list may keep before a new event line is added: while it holds

@@ -31,7 +31,19 @@ QString PortFailureLine(const PortFailure& failure)
 {
     const QString name = failure.deviceName.toUpper() + QStringLiteral(": ");
     const QString text = PortFailureText(failure);
-    return text.startsWith(name, Qt::CaseInsensitive) ? text : name + text;
+    // A path that is only the name behind the system's device prefix ("\\.\COM3") names the
+    // port as well as the name does.
+    const QString& path = failure.path;
+    const qsizetype prefix = path.size() - failure.deviceName.size();
+    const bool pathIsTheName =
+        !failure.deviceName.isEmpty() && path.endsWith(failure.deviceName, Qt::CaseInsensitive) &&
+        (prefix == 0 ||
+         (prefix > 0 && (path.at(prefix - 1) == u'\\' || path.at(prefix - 1) == u'/')));
+    if (text.startsWith(name, Qt::CaseInsensitive) ||
+        (pathIsTheName && text.startsWith(path + QStringLiteral(": ")))) {
+        return text;
+    }
+    return name + text;
 }
 
 } // namespace zorva

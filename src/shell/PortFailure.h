@@ -22,7 +22,7 @@ struct PortFailure {
 // "/dev/ttyUSB0: not present: is the adapter plugged in?" and the like, from the language table.
 QString PortFailureText(const PortFailure& failure);
 // The same with the port's name before it when the text names another device ("COM1:
-// /dev/ttyS0: ..."), not twice ("COM1: COM1: ...").
+// /dev/ttyS0: ..."), not twice ("COM1: COM1: ...", "COM3: \\.\COM3: ...").
 QString PortFailureLine(const PortFailure& failure);
 
 } // namespace zorva

@@ -62,11 +62,13 @@ protected:
     // The simulator and the program (with the settings seeded) started; for the test build
     // also its hook ready.
     void Start(Build build, const QStringList& simArguments,
-               const QMap<QString, QVariant>& settings = {}, bool hookEnvironment = false)
+               const QMap<QString, QVariant>& settings = {}, bool hookEnvironment = false,
+               const QStringList& programArguments = {})
     {
         ASSERT_TRUE(rig_.StartSimulator(simArguments)) << rig_.Error().toStdString();
         rig_.SeedSettings(settings);
-        ASSERT_TRUE(rig_.StartProgram(build, {}, hookEnvironment)) << rig_.Error().toStdString();
+        ASSERT_TRUE(rig_.StartProgram(build, programArguments, hookEnvironment))
+            << rig_.Error().toStdString();
         if (build == Build::Test) {
             ASSERT_TRUE(rig_.WaitReady(kStepsMs));
         }

@@ -211,6 +211,13 @@ QString ProgramRig::HistoryFolder() const
            QStringLiteral("/ZORVA/history");
 }
 
+QStringList ProgramRig::TrafficLogFiles() const
+{
+    return {wine_->DriveC(QStringLiteral("qen.log")),
+            wine_->DriveCFolderOf(QStringLiteral("USERPROFILE")) +
+                QStringLiteral("/Documents/qen.log")};
+}
+
 QString ProgramRig::ProgramName() const
 {
     return QLatin1String(build_ == Build::Test ? "zorva-config-test" : "zorva-config") +

@@ -97,6 +97,8 @@ public:
     QString PictureFolder() const;
     // The configuration history's folder (under wine shared by every run of the prefix).
     QString HistoryFolder() const;
+    // Under wine: where "Save log" writes, c:\qen.log and then qen.log in the user's documents.
+    QStringList TrafficLogFiles() const;
     // A folder of this run for the test's own files.
     QString Folder(const QString& name) const;
 

@@ -1,5 +1,8 @@
 // What the program writes into its log file: the module's event reports in the language of
 // the moment, and one line per frame with a wrong checksum.
+#include <QDir>
+#include <QFile>
+
 #include "ChecksumLines.h"
 #include "E2eTest.h"
 
@@ -80,6 +83,26 @@ TEST_F(ReportsTest, EveryFrameWithAWrongChecksumGivesALogLine)
     EXPECT_GE(result.logged, result.injected);
     EXPECT_EQ(result.logged, result.predicted - result.optionalMissing);
     EXPECT_TRUE(rig_.TerminateProgram());
+}
+
+// "Save log" where c:\qen.log cannot be written (a folder of that name, as C:\ is to a user
+// without administrator rights) goes to the documents, and the traffic log says so, which the
+// second save carries along.
+TEST_F(ReportsTest, SavedLogGoesToTheDocumentsWhereDriveCRefusesIt)
+{
+    if (!rig_.Windows()) {
+        GTEST_SKIP() << "a Windows user's folders: under wine only";
+    }
+    const QStringList files = rig_.TrafficLogFiles();
+    QFile::remove(files[1]);
+    ASSERT_TRUE(QDir().mkpath(files[0]));
+    ASSERT_NO_FATAL_FAILURE(Start(Build::Test, {}, {}, false, {QStringLiteral("/serw")}));
+    for (int save = 0; save < 2; ++save) {
+        EXPECT_TRUE(rig_.Hook(QStringLiteral("click Button1")).ok);
+    }
+    QDir(files[0]).removeRecursively();
+    QFile saved(files[1]);
+    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll().contains("c:\\qen.log"));
 }
 
 } // namespace

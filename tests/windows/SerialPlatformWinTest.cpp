@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 #include <numeric>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "serial/SerialDriverRulesWin.h"
 #include "serial/SerialPlatform.h"
 
 namespace zorva::serial {
@@ -180,6 +182,35 @@ protected:
     std::unique_ptr<SerialPort> port;
 };
 
+// A block full of another program's leftovers: every field a raw line depends on is set, and
+// output lines enabled or disabled stay so; the second try changes the four line fields alone.
+TEST(SerialDriverRulesWin, TheRawBlockSetsEveryFieldOfARawLine)
+{
+    DCB left{};
+    std::memset(&left, 0xFF, sizeof left); // every flag set, odd limits
+    left.DCBlength = sizeof left;
+    left.XonChar = left.XoffChar = 0;   // as some USB drivers report them
+    for (BYTE control : {0, 1, 2, 3}) { // disable, enable, handshake, toggle (RTS only)
+        left.fDtrControl = std::min<BYTE>(control, DTR_CONTROL_HANDSHAKE);
+        left.fRtsControl = control;
+        const LineFields line{115200, 7, BYTE(control == 0 ? NOPARITY : ODDPARITY), TWOSTOPBITS};
+        const DCB b = RawLineBlock(left, line);
+        EXPECT_EQ(LineFieldsOf(b), line);
+        EXPECT_EQ(b.fBinary * 4 + b.fParity * 2 + b.fTXContinueOnXoff, control == 0 ? 5u : 7u);
+        EXPECT_EQ(b.fOutxCtsFlow | b.fOutxDsrFlow | b.fDsrSensitivity | b.fOutX | b.fInX |
+                      b.fErrorChar | b.fNull | b.fAbortOnError,
+                  0u);
+        EXPECT_EQ(b.fDtrControl * 4 + b.fRtsControl, control == 0 ? 0u : 5u) << int(control);
+        EXPECT_EQ(b.wReserved | b.ErrorChar | b.EofChar | b.EvtChar, 0);
+        EXPECT_EQ(b.XonChar * 256 + b.XoffChar, 0x1113);
+        EXPECT_LE(std::max(b.XonLim, b.XoffLim), 1024); // a limit above the queue is refused
+        const DCB plain = LineFieldsOnly(left, line);
+        const DCB back = LineFieldsOnly(plain, LineFieldsOf(left));
+        EXPECT_TRUE(LineFieldsOf(plain) == line && std::memcmp(&back, &left, sizeof left) == 0);
+    }
+    EXPECT_TRUE(DeviceGone(ERROR_DEV_NOT_EXIST) && DeviceGone(433));
+}
+
 TEST(SerialPlatformWinNames, ComNamesAreUsedAsTheyAre)
 {
     for (const char* name : {"COM1", "com2", "COM10", "\\\\.\\COM3", "", "/dev/ttyS0"}) {
@@ -315,8 +346,9 @@ TEST_P(LineSettingTest, ChangesOnlyItsOwnField)
     }
     DCB before{};
     {
-        // The same starting point each time: 9600 bit/s, 8 bits, no parity, one stop bit, and
-        // software and hardware flow control on.
+        // The same starting point each time: 9600 bit/s, 8 bits, no parity, one stop bit,
+        // software and hardware flow control on, and the two flow characters equal (which
+        // Windows would refuse).
         RawPort raw(kLine);
         ASSERT_TRUE(raw.Ok());
         DCB dcb = raw.State();
@@ -325,6 +357,7 @@ TEST_P(LineSettingTest, ChangesOnlyItsOwnField)
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
         dcb.fOutX = dcb.fInX = dcb.fOutxCtsFlow = TRUE;
+        dcb.XonChar = dcb.XoffChar = 0;
         ASSERT_TRUE(::SetCommState(raw.Handle(), &dcb));
         before = raw.State();
         ASSERT_TRUE(before.fOutX && before.fInX && before.fOutxCtsFlow);
@@ -338,6 +371,9 @@ TEST_P(LineSettingTest, ChangesOnlyItsOwnField)
     ASSERT_TRUE(raw.Ok());
     DCB expected = before;
     expected.fOutX = expected.fInX = expected.fOutxCtsFlow = FALSE;
+    expected.XonChar = 0x11;
+    expected.XoffChar = 0x13;
+    expected.EofChar = 0;
     c.expect(expected);
     ExpectSameBlock(raw.State(), expected);
 }

@@ -78,6 +78,22 @@ TEST(TComm64UnderWine, OpensReceivesClosesAndFollowsTheLineAway)
     EXPECT_TRUE(WaitUntil([&] { return port.Open(), port.Enabled(); }));
 }
 
+// A missing port is named once; a line the driver refuses (wine: 7 data bits, even as the only
+// change) fails the open with the system's words instead of leaving a port at 8 bits.
+TEST(TComm64UnderWine, ARefusedLineFailsTheOpenAndAMissingPortIsNamedOnce)
+{
+    TComm64 port;
+    port.setDeviceName(QStringLiteral("COM77"));
+    port.Open();
+    EXPECT_EQ(PortFailureLine(*port.OpenFailure()).count(QStringLiteral("COM77")), 1);
+    port.setDeviceName(QStringLiteral("COM10"));
+    port.setDatabits(da7);
+    port.Open();
+    ASSERT_FALSE(port.Enabled());
+    EXPECT_EQ(port.OpenFailure()->kind, PortFailure::Kind::kOther);
+    EXPECT_FALSE(port.OpenFailure()->systemText.isEmpty());
+}
+
 } // namespace
 } // namespace zorva
 
