@@ -274,6 +274,12 @@ bool TFormPict::Load2pict(std::uint8_t cam, QString* error)
         return false;
     }
     lastPictureFile_ = path;
+    for (int camera = 0; camera < 4; ++camera) {
+        if (cam == (1u << camera)) {
+            lastPictures_[static_cast<std::size_t>(camera)] = {picStream_,
+                                                               QDateTime::currentDateTime()};
+        }
+    }
     // The line does not wait for the screen: the file is on disk before the next request
     // leaves, and the picture is decoded and shown as soon as the reply handler has returned.
     QMetaObject::invokeMethod(
