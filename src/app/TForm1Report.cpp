@@ -94,13 +94,12 @@ void TForm1::Raportserwisowy1Click()
         }
         pictures.push_back(picture);
     }
-    const ReportVisit visit{QDateTime::currentDateTime(), QSysInfo::machineHostName(),
-                            dialog.Technician(), dialog.Remarks(),
-                            QStringLiteral("zorva-config ") +
-                                FileVersionText(ProgramFileVersion())};
+    const ReportVisit visit{
+        QDateTime::currentDateTime(), QSysInfo::machineHostName(), dialog.Technician(),
+        dialog.Remarks(), QStringLiteral("zorva-config ") + FileVersionText(ProgramFileVersion())};
     const ReportLink link{link_->statbuf(), link_->FirmwareVersion(), link_->ReportedFmwDate()};
-    const ServiceReport report = BuildServiceReport(visit, link, config_, network_,
-                                                    history_.get(), std::move(pictures));
+    const ServiceReport report =
+        BuildServiceReport(visit, link, config_, network_, history_.get(), std::move(pictures));
     // The editor gets back what it held, written or not.
     config_ = edited;
     ShowConfig();

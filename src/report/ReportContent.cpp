@@ -25,7 +25,7 @@ const QString kDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 int GroupOf(const QString& name)
 {
     static const std::map<QString, int> groups = {
-        {QStringLiteral("camA"), 0},  {QStringLiteral("camB"), 0}, {QStringLiteral("camC"), 0},
+        {QStringLiteral("camA"), 0},  {QStringLiteral("camB"), 0},  {QStringLiteral("camC"), 0},
         {QStringLiteral("camD"), 0},  {QStringLiteral("obraz"), 1}, {QStringLiteral("kol"), 1},
         {QStringLiteral("dz"), 1},    {QStringLiteral("pz"), 1},    {QStringLiteral("id"), 2},
         {QStringLiteral("pass"), 2},  {QStringLiteral("dhcp"), 2},  {QStringLiteral("vip"), 2},
@@ -103,18 +103,18 @@ ReportSection FoundModule(const ReportVisit& visit, const ReportLink& link,
     const QDateTime clock(QDate(s[0] | (s[1] << 8), s[2], s[3]), QTime(s[4], s[5], s[6]));
     const unsigned cameras = s[16];
     const unsigned inputs = s[17];
-    return {t.txtReportModule,
-            {{t.txtIdentifier, FieldValue(*FindRecordField(QStringLiteral("id")), config)
-                                   .toString()},
-             {t.txtReportFirmware, link.firmware},
-             {t.txtReportFirmwareDate,
-              link.firmwareDate.isEmpty() ? QStringLiteral("-") : link.firmwareDate},
-             {t.txtReportModuleClock, clock.isValid() ? clock.toString(kDateTime) : QString("-")},
-             {t.txtReportComputerClock, visit.when.toString(kDateTime)},
-             {t.txtReportCamerasPresent, Letters(cameras & 0x0F, "ABCD")},
-             {t.txtReportCamerasOn, Letters(cameras >> 4, "ABCD")},
-             {t.txtTriggerInputs, Letters(inputs & 0x0F, "ABCD", QStringLiteral("In"))},
-             {t.txtEnableInputs, Letters(inputs >> 4, "EFGH", QStringLiteral("In"))}}};
+    return {
+        t.txtReportModule,
+        {{t.txtIdentifier, FieldValue(*FindRecordField(QStringLiteral("id")), config).toString()},
+         {t.txtReportFirmware, link.firmware},
+         {t.txtReportFirmwareDate,
+          link.firmwareDate.isEmpty() ? QStringLiteral("-") : link.firmwareDate},
+         {t.txtReportModuleClock, clock.isValid() ? clock.toString(kDateTime) : QString("-")},
+         {t.txtReportComputerClock, visit.when.toString(kDateTime)},
+         {t.txtReportCamerasPresent, Letters(cameras & 0x0F, "ABCD")},
+         {t.txtReportCamerasOn, Letters(cameras >> 4, "ABCD")},
+         {t.txtTriggerInputs, Letters(inputs & 0x0F, "ABCD", QStringLiteral("In"))},
+         {t.txtEnableInputs, Letters(inputs >> 4, "EFGH", QStringLiteral("In"))}}};
 }
 
 std::optional<ConfigRecord> Kept(const HistoryEntry& entry)

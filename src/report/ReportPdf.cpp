@@ -27,7 +27,7 @@ QString Cell(const QString& text, const char* style = "", const char* width = ""
 // A caption beside its value: the same width in every table, so the values line up.
 QString CaptionCell(const QString& text)
 {
-    return Cell(text, "color:#444444", "40%");
+    return Cell(text, "color:#444444; white-space:nowrap", "50%");
 }
 
 QString Heading(const QString& text)
@@ -41,8 +41,8 @@ QString Lines(const std::vector<ReportLine>& lines)
 {
     QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">");
     for (const ReportLine& line : lines) {
-        html += QStringLiteral("<tr>") + CaptionCell(line.caption) +
-                Cell(line.value) + QStringLiteral("</tr>");
+        html += QStringLiteral("<tr>") + CaptionCell(line.caption) + Cell(line.value) +
+                QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table>");
 }
@@ -55,8 +55,8 @@ QString Configuration(const std::vector<ReportSection>& groups)
                                "font-weight:bold\">%1</td></tr>")
                     .arg(group.title.toHtmlEscaped());
         for (const ReportLine& line : group.lines) {
-            html += QStringLiteral("<tr>") + CaptionCell(line.caption) +
-                    Cell(line.value) + QStringLiteral("</tr>");
+            html += QStringLiteral("<tr>") + CaptionCell(line.caption) + Cell(line.value) +
+                    QStringLiteral("</tr>");
         }
     }
     return html + QStringLiteral("</table>");
@@ -112,8 +112,8 @@ QString Pictures(const ServiceReport& report, QTextDocument& document)
                        .arg(kPictureWidth)
                        .arg(height)
                        .arg(t.txtReportCamera
-                                .arg(letter, picture.taken.toString(
-                                                 QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                                .arg(letter,
+                                     picture.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
                                 .toHtmlEscaped());
         }
         if (column == 2) {

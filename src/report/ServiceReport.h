@@ -56,7 +56,7 @@ struct ReportChange {
 };
 
 struct ServiceReport {
-    QString heading; // the title, the module's identifier and the date
+    QString heading;                          // the title, the module's identifier and the date
     std::vector<ReportSection> found;         // the visit, the module, its network
     std::vector<ReportSection> configuration; // one section per group of the window
     QString changesNote;                      // since when, or why nothing can be said
