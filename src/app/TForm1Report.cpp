@@ -113,6 +113,7 @@ void TForm1::Raportserwisowy1Click()
                      t.txtReportWritten.arg(QDir::toNativeSeparators(dialog.File())),
                      QMessageBox::Close, this);
     QPushButton* open = done.addButton(t.txtReportOpen, QMessageBox::AcceptRole);
+    done.setDefaultButton(QMessageBox::Close);
     done.exec();
     if (done.clickedButton() == open) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(dialog.File()));

@@ -202,12 +202,13 @@ ServiceReport BuildServiceReport(const ReportVisit& visit, const ReportLink& lin
     const QString id = FieldValue(*FindRecordField(QStringLiteral("id")), config).toString();
     report.heading = t.txtReportTitle + QStringLiteral(": ") + (id.isEmpty() ? QString("-") : id) +
                      QStringLiteral(", ") + visit.when.toString(QStringLiteral("yyyy-MM-dd"));
-    report.found.push_back({t.txtReportVisit,
-                            {{t.txtReportDate, visit.when.toString(kDateTime)},
-                             {t.txtReportComputer, visit.computer},
-                             {t.txtReportTechnician, visit.technician},
-                             {t.txtReportProgram, visit.programVersion},
-                             {t.txtReportRemarks, visit.remarks}}});
+    report.found.push_back(
+        {t.txtReportVisit,
+         {{t.txtReportDate, visit.when.toString(kDateTime)},
+          {t.txtReportComputer, visit.computer},
+          {t.txtReportTechnician, visit.technician},
+          {t.txtReportProgram, visit.programVersion},
+          {t.txtReportRemarks, visit.remarks.isEmpty() ? QStringLiteral("-") : visit.remarks}}});
     report.found.push_back(FoundModule(visit, link, config));
     report.found.push_back({t.txtReportNetwork,
                             {{t.txtReportLink, network.linkUp() ? t.txtActive : t.txtUnplugged},

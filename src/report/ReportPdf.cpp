@@ -120,7 +120,8 @@ QString Pictures(const ServiceReport& report, QTextDocument& document)
             html += QStringLiteral("</tr><tr>");
             column = 0;
         }
-        html += QStringLiteral("<td valign=\"top\">") + cell + QStringLiteral("</td>");
+        html +=
+            QStringLiteral("<td valign=\"top\" width=\"50%\">") + cell + QStringLiteral("</td>");
         ++column;
     }
     return html + QStringLiteral("</tr></table>");
