@@ -161,6 +161,7 @@ Commands:
                                   a service report (A4 PDF): the visit, the module as found,
                                   its configuration as read now, the fields changed since the
                                   first read today, one picture from each camera that is on
+                                  (a camera whose picture cannot be had is named instead)
 
 Options:
   --port NAME        the serial port: COM1, COM2, ... (also above COM8, such as COM12) or a
