@@ -25,7 +25,8 @@ TEST_F(ServiceReportTest, TheModuleAsReadWithTheLastPictureShownAndTheUnwrittenE
                                   {{QStringLiteral("pl"), OneByte(1)}}));
     ASSERT_NO_FATAL_FAILURE(WaitConnected());
     ASSERT_TRUE(rig_.Hook(QStringLiteral("play")).ok);
-    ASSERT_TRUE(WaitFor([&] { return !QDir(rig_.PictureFolder()).isEmpty(QDir::Files); }, kStepsMs));
+    ASSERT_TRUE(
+        WaitFor([&] { return !QDir(rig_.PictureFolder()).isEmpty(QDir::Files); }, kStepsMs));
     ASSERT_TRUE(rig_.Hook(QStringLiteral("stop")).ok);
     ASSERT_TRUE(rig_.Hook(QStringLiteral("type E_pass zmiana1")).ok);
 
@@ -43,10 +44,12 @@ TEST_F(ServiceReportTest, TheModuleAsReadWithTheLastPictureShownAndTheUnwrittenE
     for (const char* line : {"\\n\\s*Technik +Jan Nowak\\s", "\\n\\s*Hasło +ustawione\\s",
                              "Kamera A, 20", "Kamera B: nie zrobiono zdjęcia"}) {
         EXPECT_TRUE(text.contains(QRegularExpression(QString::fromUtf8(line))))
-            << line << "\n" << text.toStdString();
+            << line << "\n"
+            << text.toStdString();
     }
     EXPECT_FALSE(text.contains(QStringLiteral("zmiana1")) || text.contains("serwis12"));
-    EXPECT_EQ(Tool("pdfimages", {QStringLiteral("-list"), pdf}).count(QStringLiteral(" image ")), 1);
+    EXPECT_EQ(Tool("pdfimages", {QStringLiteral("-list"), pdf}).count(QStringLiteral(" image ")),
+              1);
     EXPECT_TRUE(rig_.TerminateProgram());
 }
 
