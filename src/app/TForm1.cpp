@@ -92,6 +92,7 @@ void TForm1::SetAboutBox(TForm3* form)
 void TForm1::SetPreviewWindow(TFormPict* form)
 {
     LinkCore* link = link_.get();
+    previewForm_ = form;
     previewLink_->Attach(
         form, [link] { return link != nullptr ? link->pictcnt() : kPictStopped; },
         [link](std::uint16_t value) {

@@ -68,6 +68,7 @@ public:
     void Obraz1Click();
     void Oprogramie1Click();
     void Historiakonfiguracji1Click();
+    void Raportserwisowy1Click();
     void Polski1Click();
     void English1Click();
     void ApplyLanguageTexts();
@@ -118,6 +119,7 @@ public:
     QAction* Otwrz1 = nullptr;
     QAction* Zapisz1 = nullptr;
     QAction* Historiakonfiguracji1 = nullptr;
+    QAction* Raportserwisowy1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Wyjcie1 = nullptr;
     QMenu* Komunikacja1 = nullptr;
@@ -193,6 +195,7 @@ private:
     std::unique_ptr<ConfigHistory> history_;
     std::unique_ptr<LinkCore> link_;
     bool historyProblemShown_ = false; // once a run is enough
+    TFormPict* previewForm_ = nullptr;
     IdleHook* idleHook_ = nullptr;
     std::unique_ptr<ConfigFileCommands> files_;
 

@@ -107,6 +107,7 @@ void TForm1::BuildMenus()
     Zapisz1 = item(Plik1, "Zapisz1");
     Zapisz1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Historiakonfiguracji1 = item(Plik1, "Historiakonfiguracji1");
+    Raportserwisowy1 = item(Plik1, "Raportserwisowy1");
     N1 = Plik1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Wyjcie1 = item(Plik1, "Wyjcie1");
@@ -266,6 +267,7 @@ void TForm1::ConnectCommands()
     connect(Zapisz1, &QAction::triggered, this, [this] { files_->Zapisz1Click(); });
     connect(ToolButton6, &QToolButton::clicked, this, [this] { files_->ToolButton6Click(); });
     connect(Historiakonfiguracji1, &QAction::triggered, this, &TForm1::Historiakonfiguracji1Click);
+    connect(Raportserwisowy1, &QAction::triggered, this, &TForm1::Raportserwisowy1Click);
     connect(Wyjcie1, &QAction::triggered, this, &TForm1::Wyjcie1Click);
     connect(ToolButton10, &QToolButton::clicked, this, &TForm1::Wyjcie1Click);
     connect(Obraz1, &QAction::triggered, this, &TForm1::Obraz1Click);
@@ -291,6 +293,7 @@ void TForm1::ApplyLanguageTexts()
     Otwrz1->setText(t.txtOpen);
     Zapisz1->setText(t.txtSave);
     Historiakonfiguracji1->setText(t.txtHistory);
+    Raportserwisowy1->setText(t.txtReport);
     Wyjcie1->setText(t.txtExit);
     Komunikacja1->setTitle(t.txtCommunication);
     Odczyt1->setText(t.txtRead);

@@ -12,4 +12,7 @@ namespace zorva::cli {
 // Writes `text` as it is (no line end added) and flushes the stream.
 void WriteText(std::FILE* stream, const QString& text);
 
+// Before Qt Gui starts: a platform that needs no display, unless the environment chose one.
+void PrepareGuiPlatform();
+
 } // namespace zorva::cli

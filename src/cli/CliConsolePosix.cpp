@@ -10,3 +10,15 @@ void WriteText(std::FILE* stream, const QString& text)
 }
 
 } // namespace zorva::cli
+
+namespace zorva::cli {
+
+void PrepareGuiPlatform()
+{
+    // Without a platform named, Qt would look for a display that a console may not have.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+} // namespace zorva::cli

@@ -22,3 +22,12 @@ void WriteText(std::FILE* stream, const QString& text)
 }
 
 } // namespace zorva::cli
+
+namespace zorva::cli {
+
+void PrepareGuiPlatform()
+{
+    // The windows platform plugin needs no window of its own: a console program keeps it.
+}
+
+} // namespace zorva::cli

@@ -32,6 +32,7 @@ const std::vector<CommandRule>& Commands()
         {"picture", 1, {port, timeout, QStringLiteral("camera")}},
         {"events", 0, {port, timeout, json}},
         {"history", 0, {QStringLiteral("id"), json}},
+        {"report", 1, {port, timeout, QStringLiteral("technician"), QStringLiteral("remarks")}},
     };
     return commands;
 }
@@ -55,10 +56,13 @@ ParsedCli ParseCli(const QStringList& args)
     const QCommandLineOption set(QStringLiteral("set"), {}, QStringLiteral("F=V"));
     const QCommandLineOption camera(QStringLiteral("camera"), {}, QStringLiteral("CAMERA"));
     const QCommandLineOption id(QStringLiteral("id"), {}, QStringLiteral("ID"));
+    const QCommandLineOption technician(QStringLiteral("technician"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption remarks(QStringLiteral("remarks"), {}, QStringLiteral("TEXT"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({port, timeout, lang, quiet, json, set, camera, id, help, version});
+    parser.addOptions(
+        {port, timeout, lang, quiet, json, set, camera, id, technician, remarks, help, version});
     if (!parser.parse(QStringList{QStringLiteral("zorva-cli")} + args)) {
         return fail(parser.errorText());
     }
@@ -73,6 +77,9 @@ ParsedCli ParseCli(const QStringList& args)
     o.sets = parser.values(set);
     o.idGiven = parser.isSet(id);
     o.id = parser.value(id);
+    o.technicianGiven = parser.isSet(technician);
+    o.technician = parser.value(technician);
+    o.remarks = parser.value(remarks);
     if (parser.isSet(timeout)) {
         bool ok = false;
         o.timeoutSeconds = parser.value(timeout).toInt(&ok);
@@ -150,6 +157,11 @@ Commands:
   history [--id ID]               the configurations kept of every read and acknowledged write,
                                   newest first: time, identifier, read or written, file (no
                                   port); put one back on a module with write FILE
+  report OUT.pdf [--technician NAME] [--remarks TEXT]
+                                  a service report (A4 PDF): the visit, the module as found,
+                                  its configuration as read now, the fields changed since the
+                                  first read today, one picture from each camera that is on
+                                  (a camera whose picture cannot be had is named instead)
 
 Options:
   --port NAME        the serial port: COM1, COM2, ... (also above COM8, such as COM12) or a
@@ -179,6 +191,9 @@ Options:
                      while DHCP is on). Every value that show --json prints is taken back.
   --camera A-D       the camera of picture
   --id ID            the module whose configurations history lists (its device identifier)
+  --technician NAME  the technician's name in the report (default: the name the window
+                     program's report dialog remembers)
+  --remarks TEXT     remarks for the report
   -h, --help         this text
   --version          the program's version
   --                 the end of the options: what follows is the command and its files

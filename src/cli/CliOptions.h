@@ -34,6 +34,9 @@ struct CliOptions {
     int camera = 0;   // 0..3 for A..D
     bool idGiven = false;
     QString id; // history: the device identifier of the module whose configurations to list
+    bool technicianGiven = false;
+    QString technician; // report
+    QString remarks;    // report
 };
 
 struct ParsedCli {

@@ -406,3 +406,20 @@ int RunEvents(const CliOptions& options)
 }
 
 } // namespace zorva::cli
+
+namespace zorva::cli {
+
+// For the report command (ReportCommand.cpp): the steps every command above takes.
+std::unique_ptr<CliSession> ConnectForReport(const CliOptions& options, int* code)
+{
+    auto session = MakeSession(options);
+    *code = OutputFolderExists(options.files[0]) ? Connect(*session, options, true) : kFailed;
+    return session;
+}
+
+int ReportWaitFailed(CliSession& session, const CliOptions& options, WaitEnd end)
+{
+    return WaitFailed(session, options, end);
+}
+
+} // namespace zorva::cli

@@ -1,15 +1,19 @@
 // zorva-cli: the module's configuration, status, clock and pictures from the command line, over
 // the window program's link core, without windows.
 #include <csignal>
+#include <memory>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
+#include "cli/CliConsole.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "cli/FileCommands.h"
 #include "cli/LinkCommands.h"
 #include "cli/PortAuto.h"
+#include "cli/ReportCommand.h"
 #include "shell/LanguageTexts.h"
 
 namespace {
@@ -24,7 +28,14 @@ extern "C" void OnTerminationSignal(int /*signal*/)
 int main(int argc, char* argv[])
 {
     using namespace zorva::cli;
-    QCoreApplication application(argc, argv);
+    // The report lays out text with Qt Gui's fonts; the other commands need Qt Core only.
+    std::unique_ptr<QCoreApplication> application;
+    if (NeedsGui(argc, argv)) {
+        PrepareGuiPlatform();
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("ZORVA"));
 
     QStringList args = QCoreApplication::arguments();
@@ -86,6 +97,9 @@ int main(int argc, char* argv[])
     }
     if (command == QLatin1String("picture")) {
         return RunPicture(options);
+    }
+    if (command == QLatin1String("report")) {
+        return RunReport(options);
     }
     return RunEvents(options);
 }

@@ -129,6 +129,8 @@ public:
     std::span<const std::uint8_t> ReceiveBuffer() const { return {cbuf_.data(), lcbuf_}; }
     const Bytes& sbuf() const { return sbuf_; }
     QString FmwDate() const { return fmwDate_; }
+    // The firmware date the module last reported on this link (FmwDate empties at once).
+    QString ReportedFmwDate() const { return reportedFmwDate_; }
     bool Busy() const { return busy_; }
 
     // The check of an acknowledged write against the configuration read after the restart.
@@ -219,6 +221,7 @@ private:
     Bytes sbuf_;
     Bytes statbuf_;
     QString fmwDate_;
+    QString reportedFmwDate_;
     bool inParser_ = false;
     int deferredRxCount_ = 0;
     ReceiveCounters counters_;

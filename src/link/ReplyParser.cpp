@@ -252,6 +252,7 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
         }
         fmwDate_ = HexNumber(payload[2]) + HexNumber(payload[3]) + QLatin1Char('-') +
                    HexNumber(payload[1]) + QLatin1Char('-') + HexNumber(payload[0]);
+        reportedFmwDate_ = fmwDate_;
         ShowStatus();
         break;
 

@@ -96,6 +96,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
     } else {
         // The link is lost: forget the module and everything pending.
         statbuf_.clear();
+        reportedFmwDate_.clear();
         pictcnt_ = kPictStopped;
         reset_ = false;
         readit_ = false;

@@ -1,5 +1,6 @@
 #include "TFormPict.h"
 
+#include <bit>
 #include <span>
 
 #include <QButtonGroup>
@@ -274,6 +275,9 @@ bool TFormPict::Load2pict(std::uint8_t cam, QString* error)
         return false;
     }
     lastPictureFile_ = path;
+    // The camera asked for: the picture's tag is the module's own and need not name it.
+    const auto camera = static_cast<std::size_t>(std::countr_zero(unsigned{KamNr()}) & 3);
+    lastPictures_[camera] = {picStream_, QDateTime::currentDateTime()};
     // The line does not wait for the screen: the file is on disk before the next request
     // leaves, and the picture is decoded and shown as soon as the reply handler has returned.
     QMetaObject::invokeMethod(

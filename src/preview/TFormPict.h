@@ -5,10 +5,12 @@
 // the accessors given to SetPictcntAccess (until then it keeps a counter of its own).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -85,6 +87,12 @@ public:
     QString PictureFolder() const;
     void SetPictureFolder(const QString& folder);
     QString LastPictureFile() const { return lastPictureFile_; }
+    // The last picture of a camera (0..3 for A..D) saved in this run: the service report's.
+    struct CameraPicture {
+        QByteArray jpeg; // empty until one was saved
+        QDateTime taken;
+    };
+    const CameraPicture& LastPictureOf(int camera) const { return lastPictures_.at(camera & 3); }
     QImage ShownPicture() const;
     QRect ShownPictureRect() const; // in the coordinates of the picture area
     QSize PictureAreaSize() const;
@@ -118,6 +126,7 @@ private:
     bool folderSet_ = false;
     QString folder_;
     QString lastPictureFile_;
+    std::array<CameraPicture, 4> lastPictures_;
     bool frameLit_ = false;
     QString creationError_;
 

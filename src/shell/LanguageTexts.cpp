@@ -109,6 +109,57 @@ LanguageTexts PolishTexts()
     t.txtHistoryNoDifferences = QStringLiteral("Bez różnic z edytorem.");
     t.txtHistoryNotKept = QStringLiteral(
         "Historia konfiguracji: nie można zapisać w %1; konfiguracje nie są przechowywane.");
+    t.txtReport = QStringLiteral("Raport serwisowy...");
+    t.txtReportTitle = QStringLiteral("Raport serwisowy");
+    t.txtReportTechnician = QStringLiteral("Technik");
+    t.txtReportRemarks = QStringLiteral("Uwagi");
+    t.txtReportFile = QStringLiteral("Plik PDF");
+    t.txtReportChoose = QStringLiteral("Wybierz...");
+    t.txtReportWrite = QStringLiteral("Zapisz raport");
+    t.txtReportCancel = QStringLiteral("Anuluj");
+    t.txtReportOpen = QStringLiteral("Otwórz");
+    t.txtReportReading = QStringLiteral("Odczyt modułu...");
+    t.txtReportNoModule = QStringLiteral("Brak połączenia z modułem: raport nie został zapisany.");
+    t.txtReportEditsNotWritten =
+        QStringLiteral("Zmiany w edytorze nie zostały zapisane w module: raport pokazuje "
+                       "konfigurację odczytaną z modułu, a zmiany zostają w edytorze.");
+    t.txtReportWritten = QStringLiteral("Raport zapisany: %1");
+    t.txtReportNotWritten = QStringLiteral("%1: nie można zapisać raportu.");
+    t.txtReportVisit = QStringLiteral("Wizyta");
+    t.txtReportDate = QStringLiteral("Data i czas");
+    t.txtReportComputer = QStringLiteral("Komputer");
+    t.txtReportProgram = QStringLiteral("Wersja programu");
+    t.txtReportModule = QStringLiteral("Moduł w chwili raportu");
+    t.txtReportFirmware = QStringLiteral("Wersja oprogramowania");
+    t.txtReportFirmwareDate = QStringLiteral("Data oprogramowania");
+    t.txtReportModuleClock = QStringLiteral("Zegar modułu");
+    t.txtReportComputerClock = QStringLiteral("Zegar komputera");
+    t.txtReportCamerasPresent = QStringLiteral("Kamery obecne");
+    t.txtReportCamerasOn = QStringLiteral("Kamery włączone");
+    t.txtReportNetwork = QStringLiteral("Sieć w użyciu");
+    t.txtReportLink = QStringLiteral("Łącze");
+    t.txtReportConfiguration = QStringLiteral("Konfiguracja modułu");
+    t.txtReportPasswordSet = QStringLiteral("ustawione");
+    t.txtReportPasswordNotSet = QStringLiteral("nieustawione");
+    t.txtReportPasswordChanged = QStringLiteral("zmienione");
+    t.txtReportChanges = QStringLiteral("Zmiany podczas wizyty");
+    t.txtReportChangesSince = QStringLiteral("Od pierwszego dzisiejszego odczytu (%1) do teraz:");
+    t.txtReportNoReadToday =
+        QStringLiteral("Historia konfiguracji nie zawiera dzisiejszego odczytu tego modułu.");
+    t.txtReportNothingChanged = QStringLiteral("Nic nie zmieniono.");
+    t.txtReportField = QStringLiteral("Pole");
+    t.txtReportBefore = QStringLiteral("Przed");
+    t.txtReportAfter = QStringLiteral("Teraz");
+    t.txtReportNoWrite = QStringLiteral("Dzisiaj nic nie zapisano do modułu.");
+    t.txtReportWriteVerified =
+        QStringLiteral("Ostatni zapis (%1) sprawdzony: moduł zawiera zapisaną konfigurację.");
+    t.txtReportWriteDiffers = QStringLiteral(
+        "Ostatni zapis (%1) nie jest potwierdzony: moduł zawiera inną konfigurację.");
+    t.txtReportPictures = QStringLiteral("Obrazy z kamer");
+    t.txtReportCamera = QStringLiteral("Kamera %1, %2");
+    t.txtReportNoPicture = QStringLiteral("nie zrobiono zdjęcia: najpierw pokaż je w podglądzie");
+    t.txtReportPictureFailed = QStringLiteral("Kamera %1: %2");
+    t.txtReportNoCameras = QStringLiteral("Żadna kamera nie jest jednocześnie włączona i obecna.");
     return t;
 }
 
@@ -218,6 +269,57 @@ LanguageTexts EnglishTexts()
     t.txtHistoryNoDifferences = QStringLiteral("No differences from the editor.");
     t.txtHistoryNotKept =
         QStringLiteral("Configuration history: %1 cannot be written; configurations are not kept.");
+    t.txtReport = QStringLiteral("Service report...");
+    t.txtReportTitle = QStringLiteral("Service report");
+    t.txtReportTechnician = QStringLiteral("Technician");
+    t.txtReportRemarks = QStringLiteral("Remarks");
+    t.txtReportFile = QStringLiteral("PDF file");
+    t.txtReportChoose = QStringLiteral("Choose...");
+    t.txtReportWrite = QStringLiteral("Write report");
+    t.txtReportCancel = QStringLiteral("Cancel");
+    t.txtReportOpen = QStringLiteral("Open");
+    t.txtReportReading = QStringLiteral("Reading the module...");
+    t.txtReportNoModule = QStringLiteral("No module answers: the report was not written.");
+    t.txtReportEditsNotWritten = QStringLiteral(
+        "The editor holds changes that were not written to the module: the report shows the "
+        "configuration read from the module, and the changes stay in the editor.");
+    t.txtReportWritten = QStringLiteral("Report written: %1");
+    t.txtReportNotWritten = QStringLiteral("%1: the report could not be written.");
+    t.txtReportVisit = QStringLiteral("Visit");
+    t.txtReportDate = QStringLiteral("Date and time");
+    t.txtReportComputer = QStringLiteral("Computer");
+    t.txtReportProgram = QStringLiteral("Program version");
+    t.txtReportModule = QStringLiteral("The module as found");
+    t.txtReportFirmware = QStringLiteral("Firmware version");
+    t.txtReportFirmwareDate = QStringLiteral("Firmware date");
+    t.txtReportModuleClock = QStringLiteral("Module clock");
+    t.txtReportComputerClock = QStringLiteral("Computer clock");
+    t.txtReportCamerasPresent = QStringLiteral("Cameras present");
+    t.txtReportCamerasOn = QStringLiteral("Cameras on");
+    t.txtReportNetwork = QStringLiteral("Network in use");
+    t.txtReportLink = QStringLiteral("Link");
+    t.txtReportConfiguration = QStringLiteral("The module's configuration");
+    t.txtReportPasswordSet = QStringLiteral("set");
+    t.txtReportPasswordNotSet = QStringLiteral("not set");
+    t.txtReportPasswordChanged = QStringLiteral("changed");
+    t.txtReportChanges = QStringLiteral("Changes during the visit");
+    t.txtReportChangesSince = QStringLiteral("From the first read today (%1) to now:");
+    t.txtReportNoReadToday =
+        QStringLiteral("The configuration history holds no read of this module today.");
+    t.txtReportNothingChanged = QStringLiteral("Nothing changed.");
+    t.txtReportField = QStringLiteral("Field");
+    t.txtReportBefore = QStringLiteral("Before");
+    t.txtReportAfter = QStringLiteral("Now");
+    t.txtReportNoWrite = QStringLiteral("Nothing was written to the module today.");
+    t.txtReportWriteVerified = QStringLiteral(
+        "The last write (%1) was verified: the module holds the configuration written.");
+    t.txtReportWriteDiffers = QStringLiteral(
+        "The last write (%1) is not verified: the module holds another configuration.");
+    t.txtReportPictures = QStringLiteral("Camera pictures");
+    t.txtReportCamera = QStringLiteral("Camera %1, taken %2");
+    t.txtReportNoPicture = QStringLiteral("no picture taken: show one in the preview first");
+    t.txtReportPictureFailed = QStringLiteral("Camera %1: %2");
+    t.txtReportNoCameras = QStringLiteral("No camera is both on and present.");
     return t;
 }
 

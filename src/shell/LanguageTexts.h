@@ -115,6 +115,54 @@ struct LanguageTexts {
     QString txtKeptEditor;           // %1 caption, %2 value kept, %3 value in the editor
     QString txtHistoryNoDifferences; // the kept configuration equals the editor's
     QString txtHistoryNotKept;       // %1 the history's folder cannot be written
+
+    // The service report: the visit, the module as found and left, a picture per camera.
+    QString txtReport;                // the File menu's item
+    QString txtReportTitle;           // its dialog's title and the report's heading
+    QString txtReportTechnician;      // the technician's name
+    QString txtReportRemarks;         // free text
+    QString txtReportFile;            // the PDF file
+    QString txtReportChoose;          // button: choose the file
+    QString txtReportWrite;           // button: read the module and write
+    QString txtReportCancel;          // button
+    QString txtReportOpen;            // button: open the PDF written
+    QString txtReportReading;         // the module is being read
+    QString txtReportNoModule;        // no module answers: no report
+    QString txtReportEditsNotWritten; // the editor differs from the module
+    QString txtReportWritten;         // %1 the file
+    QString txtReportNotWritten;      // %1 the file
+    QString txtReportVisit;           // section
+    QString txtReportDate;            // the visit's date and time
+    QString txtReportComputer;        // the computer's name
+    QString txtReportProgram;         // the program's version
+    QString txtReportModule;          // section
+    QString txtReportFirmware;        // the firmware version
+    QString txtReportFirmwareDate;    // the firmware date
+    QString txtReportModuleClock;
+    QString txtReportComputerClock;
+    QString txtReportCamerasPresent;
+    QString txtReportCamerasOn;
+    QString txtReportNetwork;       // section: the network state in use
+    QString txtReportLink;          // the Ethernet link
+    QString txtReportConfiguration; // section
+    QString txtReportPasswordSet;   // the password, never shown
+    QString txtReportPasswordNotSet;
+    QString txtReportPasswordChanged; // a password replaced by another
+    QString txtReportChanges;         // section
+    QString txtReportChangesSince;    // %1 time of the first read today
+    QString txtReportNoReadToday;     // no read of the module kept today
+    QString txtReportNothingChanged;
+    QString txtReportField;         // column
+    QString txtReportBefore;        // column
+    QString txtReportAfter;         // column
+    QString txtReportNoWrite;       // nothing written today
+    QString txtReportWriteVerified; // %1 time of the write
+    QString txtReportWriteDiffers;  // %1 time of the write
+    QString txtReportPictures;      // section
+    QString txtReportCamera;        // %1 letter, %2 time taken
+    QString txtReportNoPicture;     // the window has shown no picture of the camera
+    QString txtReportPictureFailed; // %1 letter, %2 why there is no picture
+    QString txtReportNoCameras;
 };
 
 // The table in force.

@@ -69,6 +69,7 @@ const Caption kMenuCaptions[] = {
     {"Otwrz1", "Otwórz", "Load"},
     {"Zapisz1", "Zapisz", "Save"},
     {"Historiakonfiguracji1", "Historia konfiguracji...", "Configuration history..."},
+    {"Raportserwisowy1", "Raport serwisowy...", "Service report..."},
     {"Wyjcie1", "Wyjście", "Exit"},
     {"Komunikacja1", "Komunikacja", "Comunication"},
     {"Odczyt1", "Odczyt", "Read"},

@@ -207,7 +207,9 @@ TEST_F(MainWindowTest, MenusHoldEveryItemInTheirOrder)
         QMenu* menu;
         QStringList items;
     } menus[] = {
-        {form->Plik1, {"Nowy1", "Otwrz1", "Zapisz1", "Historiakonfiguracji1", "N1", "Wyjcie1"}},
+        {form->Plik1,
+         {"Nowy1", "Otwrz1", "Zapisz1", "Historiakonfiguracji1", "Raportserwisowy1", "N1",
+          "Wyjcie1"}},
         {form->Komunikacja1, {"Odczyt1", "Zapis1"}},
         {form->Narzdzia1, {"Zagar1", "Obraz1"}},
         {form->Konfiguracja1, {"RS2321", "N2", "Polski1", "English1"}},

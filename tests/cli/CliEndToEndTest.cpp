@@ -21,9 +21,11 @@
 #include <QTemporaryDir>
 
 #include "PtyPair.h"
+#include "config/ConfigFields.h"
 #include "config/RecordEditing.h"
 #include "link/Frames.h"
 #include "serial/SerialPlatform.h"
+#include "shell/LanguageTexts.h"
 #include "sim/ModuleCore.h"
 #include "sim/Simulator.h"
 
@@ -71,6 +73,9 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), Path("data"));
+        // As from a console with no display: zorva-cli chooses its own platform.
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
         if (!portCandidates.isEmpty()) {
             env.insert(QStringLiteral("ZORVA_PORT_CANDIDATES"), portCandidates.join(u':'));
         }
@@ -433,6 +438,45 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {"picture of camera A"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A visit: read, a write that changes the port and the password, then the report. Its text holds
+// the module as found, every caption of the window, the change with both values and never the
+// password; one picture per camera that is on in the configuration (A, B) and present (A to C).
+TEST_F(CliRig, ReportHoldsTheModuleEveryCaptionTheChangeAndAPicturePerCameraOn)
+{
+    options.cameras = 0x77;
+    StartModule();
+    ASSERT_EQ(Cli({QStringLiteral("read"), Path("a.zrd")}).exit, 0);
+    ASSERT_EQ(Cli({"write", Path("a.zrd"), "--set", "ps=8081", "--set", "pass=newpass1"}).exit, 0);
+    const CliRun run = Cli({"--lang", "en", "report", Path("r.pdf"), "--technician", "J. Nowak"});
+    ASSERT_EQ(run.exit, 0) << Show(run);
+    const auto tool = [](const char* name, const QStringList& args) {
+        QProcess process;
+        process.start(QLatin1String(name), args);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    const QString text = tool("pdftotext", {QStringLiteral("-layout"), Path("r.pdf"), "-"});
+    SetEnglishTexts();
+    QStringList expected = {"ZRV0417", "1.02", "J. Nowak"};
+    for (const RecordField& field : RecordFields()) {
+        if (FieldShownInWindow(field)) {
+            expected << FieldCaption(field);
+        }
+    }
+    for (const QString& part : expected) {
+        EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+    }
+    for (const char* line : {"\\n\\s*Port +8080 +8081\\s", "\\n\\s*Password +set\\s"}) {
+        EXPECT_TRUE(text.contains(QRegularExpression(QLatin1String(line))))
+            << line << text.toStdString();
+    }
+    EXPECT_FALSE(text.contains(QStringLiteral("serwis12")) || text.contains("newpass1"));
+    const QString list = tool("pdfimages", {QStringLiteral("-list"), Path("r.pdf")});
+    const QStringList images =
+        list.split(u'\n').filter(QRegularExpression(QStringLiteral(" image +320 +240 ")));
+    EXPECT_EQ(images.size(), 2) << list.toStdString();
+}
 
 TEST_F(CliRig, SilentAfterTheRestartTheWriteIsNotVerified)
 {

@@ -257,6 +257,11 @@ QString AutomationHook::Run(const QString& command, const QString& arguments, bo
         }
         return dialog->ShownFiles().join(u' ');
     }
+    if (command == QLatin1String("grab")) {
+        QWidget* shown = QApplication::activeModalWidget();
+        *ok = (shown != nullptr ? shown : windows_.form1)->grab().save(arguments);
+        return QString();
+    }
     if (command == QLatin1String("quit")) {
         // After the answer: closing ends the event loop.
         QMetaObject::invokeMethod(

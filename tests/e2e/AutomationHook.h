@@ -19,6 +19,7 @@
 //                           the entry does; OK carries the port's device name afterwards
 //   history [compare ROW]   the open history dialog's files, top first, separated by blanks; or
 //                           the differences that Compare of row ROW (0: top) shows
+//   grab FILE               saves a picture of the active window (a dialog when one is open)
 //   quit                    closes the main window as its close box does
 #pragma once
 
