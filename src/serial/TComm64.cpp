@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include "serial/DeviceNames.h"
+#include "serial/NetworkNames.h"
 
 namespace zorva {
 namespace {
@@ -72,8 +73,12 @@ TComm64::~TComm64()
 
 void TComm64::Open()
 {
-    Close();
     QString path = ResolveDeviceName(FDeviceName);
+    if (serial::IsNetworkName(path.toStdString())) {
+        OpenNetwork(path);
+        return;
+    }
+    Close();
     int error = 0;
     auto port = OpenByName(path, &error);
     if (!port) {
@@ -94,6 +99,11 @@ void TComm64::Open()
             return;
         }
     }
+    Start(std::move(port), path);
+}
+
+void TComm64::Start(std::unique_ptr<serial::SerialPort> port, const QString& path)
+{
     openFailure_.reset();
     // Failures of the queue sizes and line settings leave the device as it was.
     port->SetQueueSizes(FReadBufferSize, FWriteBufferSize);
@@ -124,6 +134,7 @@ void TComm64::Open()
 
 void TComm64::Close()
 {
+    connect_.reset();
     if (!FHandle) {
         return;
     }
@@ -145,6 +156,7 @@ void TComm64::ThreadSignalled()
     }
     if (FTC32Thread->Deliver() == TC32Thread::Delivery::kHungUp) {
         Close();
+        NoteDropped();
     }
 }
 
@@ -204,13 +216,19 @@ void TComm64::PurgeOut()
 bool TComm64::DTR(bool State)
 {
     using serial::LineFunction;
-    return FHandle && FHandle->Escape(State ? LineFunction::kSetDtr : LineFunction::kClrDtr);
+    const bool done =
+        FHandle && FHandle->Escape(State ? LineFunction::kSetDtr : LineFunction::kClrDtr);
+    ReportRefusals();
+    return done;
 }
 
 bool TComm64::RTS(bool State)
 {
     using serial::LineFunction;
-    return FHandle && FHandle->Escape(State ? LineFunction::kSetRts : LineFunction::kClrRts);
+    const bool done =
+        FHandle && FHandle->Escape(State ? LineFunction::kSetRts : LineFunction::kClrRts);
+    ReportRefusals();
+    return done;
 }
 
 bool TComm64::BREAK(bool State)
@@ -283,6 +301,7 @@ void TComm64::DispatchSignal(void*, std::uint32_t Flags)
     using namespace serial;
     // Always, whatever the flags: every event clears the line-error state.
     const CommStatus status = ClearCommError();
+    ReportRefusals();
     // Handlers are copied before the call: a handler may reassign itself or close the port.
     if (Flags & kEvRxChar) {
         if (const auto handler = FOnRxCharSignal) {

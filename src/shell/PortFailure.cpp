@@ -21,6 +21,14 @@ QString PortFailureText(const PortFailure& failure)
         return t.txtPortMissing.arg(failure.path);
     case PortFailure::Kind::kNotSerial:
         return t.txtPortNotSerial.arg(failure.path);
+    case PortFailure::Kind::kHostNotFound:
+        return t.txtPortHostNotFound.arg(failure.path);
+    case PortFailure::Kind::kRefused:
+        return t.txtPortRefused.arg(failure.path);
+    case PortFailure::Kind::kNoAnswer:
+        return t.txtPortNoAnswer.arg(failure.path);
+    case PortFailure::Kind::kDropped:
+        return t.txtPortDropped.arg(failure.path);
     case PortFailure::Kind::kOther:
         break;
     }

@@ -8,7 +8,18 @@
 namespace zorva {
 
 struct PortFailure {
-    enum class Kind { kPermission, kInUse, kMissing, kNotSerial, kOther };
+    enum class Kind {
+        kPermission,
+        kInUse,
+        kMissing,
+        kNotSerial,
+        kOther,
+        // A port reached through the network.
+        kHostNotFound,
+        kRefused,
+        kNoAnswer,
+        kDropped,
+    };
     Kind kind = Kind::kOther;
     QString deviceName; // the port as chosen, such as "COM1"
     QString path;       // the device that was tried
