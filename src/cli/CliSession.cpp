@@ -139,6 +139,11 @@ CliSession::~CliSession()
 bool CliSession::Open(QString* reason)
 {
     core_->OpenPort();
+    // A network port connects in the background; the next open takes the result.
+    if (comm_->Connecting()) {
+        RunUntil([this] { return comm_->ConnectEnded(); }, true);
+        core_->OpenPort();
+    }
     if (!port_->Enabled()) {
         const std::optional<PortFailure>& failure = comm_->OpenFailure();
         if (reason != nullptr && failure) {
