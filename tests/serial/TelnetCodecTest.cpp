@@ -41,7 +41,8 @@ TEST(TelnetCodec, ByteSequencesInAndOut)
     } cases[] = {
         {"IAC doubling split across reads, binary both ways",
          {{In(kAgree), {}, {}},
-          {In({0x41, 0xFF}), {0x41}, {}}, {In({0xFF, 0x0D, 0x00, 0xFF}), {0xFF, 0x0D, 0x00}, {}},
+          {In({0x41, 0xFF}), {0x41}, {}},
+          {In({0xFF, 0x0D, 0x00, 0xFF}), {0xFF, 0x0D, 0x00}, {}},
           {In({0xF1, 0xFF, 0xFF}), {0xFF}, {}}},
          {}},
         {"settings wait for the option, then go out with IAC doubled",
