@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <csignal>
 #include <functional>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,6 +28,7 @@
 #include "serial/SocketPlatform.h"
 #include "sim/ModuleCore.h"
 #include "sim/Simulator.h"
+#include "support/LoopbackListener.h"
 
 namespace zorva::test {
 namespace {
@@ -564,20 +563,6 @@ INSTANTIATE_TEST_SUITE_P(Cli, WhileRunning,
                                                "ZORVA_ERROR: wrong packet number."}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A free port on the loopback: bound to port 0, then let go for the server to take.
-int FreeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 &&
-                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0;
-    ::close(fd);
-    return ok ? ntohs(a.sin_port) : -1;
-}
-
 // Debian's ser2net as an RFC 2217 server in front of the module's line, on its own port.
 struct Ser2net {
     bool Start(const QString& folder, const std::string& device)
@@ -612,7 +597,7 @@ struct Ser2net {
     }
     ~Ser2net() { Stop(); }
 
-    int port = FreeLoopbackPort();
+    int port = [] { return LoopbackListener().port; }(); // free once let go
     QProcess process;
 };
 
