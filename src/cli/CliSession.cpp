@@ -124,6 +124,7 @@ CliSession::CliSession(const QString& portName, int silenceLimitMs,
     history_ = std::make_unique<ConfigHistory>(DefaultHistoryFolder(),
                                                HistoryKeepFrom(IniPathForProgram(windowProgram)));
     core_->setHistory(history_.get());
+    comm_->setOnPortNote([this](const QString& line) { core_->NotePortLine(line); });
     comm_->setOnRxCharSignal(
         [this](QObject* sender, std::int32_t count) { ReceiveEvent(sender, count); });
     // Until the port is open the core's own tick does nothing useful; Open starts it.

@@ -1,7 +1,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -39,8 +38,8 @@ public:
     int Send(const std::uint8_t* buffer, int count) override
     {
         for (;;) {
-            const ssize_t n = ::send(fd_, buffer, static_cast<size_t>(count),
-                                     MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t n =
+                ::send(fd_, buffer, static_cast<size_t>(count), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n >= 0) {
                 return static_cast<int>(n);
             }
@@ -119,8 +118,8 @@ ConnectFailure FailureOf(int error)
 // One address within the time left: the socket, or -1 with *error set.
 int ConnectOne(const addrinfo& a, Clock::time_point end, int* error)
 {
-    const int fd = ::socket(a.ai_family, a.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
-                            a.ai_protocol);
+    const int fd =
+        ::socket(a.ai_family, a.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a.ai_protocol);
     if (fd < 0) {
         *error = errno;
         return -1;
@@ -166,8 +165,8 @@ std::unique_ptr<Socket> ConnectTcp(const std::string& host, std::uint16_t port, 
     addrinfo* list = nullptr;
     const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
     if (lookup != 0) {
-        f.kind = lookup == EAI_SYSTEM ? ConnectFailureKind::kOther
-                                      : ConnectFailureKind::kHostNotFound;
+        f.kind =
+            lookup == EAI_SYSTEM ? ConnectFailureKind::kOther : ConnectFailureKind::kHostNotFound;
         f.systemText = ::gai_strerror(lookup);
         return nullptr;
     }

@@ -1,7 +1,6 @@
 #include <atomic>
 #include <chrono>
 #include <string>
-
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -27,10 +26,9 @@ bool StartWinsock()
 std::string SystemText(int error)
 {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(error), 0,
-                                   reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = n > 0 && text != nullptr ? std::string(text, n) : std::to_string(error);
     LocalFree(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) {

@@ -53,8 +53,8 @@ void TComm64::ReportRefusals()
     }
     for (const std::string& setting : serial::TakeNetworkRefusals(*FHandle)) {
         if (onPortNote_) {
-            onPortNote_(Texts().txtPortSettingRefused.arg(FDeviceName,
-                                                          QString::fromStdString(setting)));
+            onPortNote_(
+                Texts().txtPortSettingRefused.arg(FDeviceName, QString::fromStdString(setting)));
         }
     }
 }

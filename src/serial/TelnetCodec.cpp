@@ -212,8 +212,7 @@ void TelnetCodec::Subnegotiation()
     }
 }
 
-void TelnetCodec::Want(Slot slot, std::uint8_t command, Bytes value, std::string name,
-                       Bytes& reply)
+void TelnetCodec::Want(Slot slot, std::uint8_t command, Bytes value, std::string name, Bytes& reply)
 {
     Setting& setting = settings_[slot];
     setting.wanted = true;
@@ -242,7 +241,8 @@ void TelnetCodec::SendSetting(Setting& setting, Bytes& reply)
 void TelnetCodec::RequestBaudRate(std::uint32_t bitsPerSecond, Bytes& reply)
 {
     Want(kSlotBaud, kSetBaudRate,
-         {static_cast<std::uint8_t>(bitsPerSecond >> 24), static_cast<std::uint8_t>(bitsPerSecond >> 16),
+         {static_cast<std::uint8_t>(bitsPerSecond >> 24),
+          static_cast<std::uint8_t>(bitsPerSecond >> 16),
           static_cast<std::uint8_t>(bitsPerSecond >> 8), static_cast<std::uint8_t>(bitsPerSecond)},
          std::to_string(bitsPerSecond) + " bit/s", reply);
 }

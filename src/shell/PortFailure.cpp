@@ -35,9 +35,14 @@ QString PortFailureText(const PortFailure& failure)
     return failure.path + QStringLiteral(": ") + failure.systemText;
 }
 
+QString PortNameShown(const QString& deviceName)
+{
+    return deviceName.contains(QStringLiteral("://")) ? deviceName : deviceName.toUpper();
+}
+
 QString PortFailureLine(const PortFailure& failure)
 {
-    const QString name = failure.deviceName.toUpper() + QStringLiteral(": ");
+    const QString name = PortNameShown(failure.deviceName) + QStringLiteral(": ");
     const QString text = PortFailureText(failure);
     return text.startsWith(name, Qt::CaseInsensitive) ? text : name + text;
 }

@@ -35,5 +35,8 @@ QString PortFailureText(const PortFailure& failure);
 // The same with the port's name before it when the text names another device ("COM1:
 // /dev/ttyS0: ..."), not twice ("COM1: COM1: ...").
 QString PortFailureLine(const PortFailure& failure);
+// A port's name as the status bar and the log show it: a COM name in capitals ("COM1"), a
+// network address ("rfc2217://host:4001") as typed.
+QString PortNameShown(const QString& deviceName);
 
 } // namespace zorva
