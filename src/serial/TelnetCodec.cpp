@@ -1,5 +1,6 @@
 #include "serial/TelnetCodec.h"
 
+#include <initializer_list>
 #include <utility>
 
 namespace zorva::serial {
@@ -29,9 +30,17 @@ constexpr std::uint8_t kDtrOff = 9;
 constexpr std::uint8_t kRtsOn = 11;
 constexpr std::uint8_t kRtsOff = 12;
 
+// Byte by byte: GCC 12 at -O3 takes vector::insert of a short list for an overflow.
+void Append(TelnetCodec::Bytes& out, std::initializer_list<std::uint8_t> bytes)
+{
+    for (const std::uint8_t b : bytes) {
+        out.push_back(b);
+    }
+}
+
 void AppendCommand(TelnetCodec::Bytes& out, std::uint8_t verb, std::uint8_t option)
 {
-    out.insert(out.end(), {kIac, verb, option});
+    Append(out, {kIac, verb, option});
 }
 
 } // namespace
@@ -227,14 +236,14 @@ void TelnetCodec::Want(Slot slot, std::uint8_t command, Bytes value, std::string
 
 void TelnetCodec::SendSetting(Setting& setting, Bytes& reply)
 {
-    reply.insert(reply.end(), {kIac, kSb, kComPort, setting.command});
+    Append(reply, {kIac, kSb, kComPort, setting.command});
     for (const std::uint8_t b : setting.value) {
         reply.push_back(b);
         if (b == kIac) {
             reply.push_back(kIac);
         }
     }
-    reply.insert(reply.end(), {kIac, kSe});
+    Append(reply, {kIac, kSe});
     setting.sent = true;
 }
 
