@@ -1,9 +1,8 @@
 #include "TcpBridge.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -50,8 +49,7 @@ bool TcpBridge::Listen(const std::string& host, int port, std::string* error)
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE;
     addrinfo* list = nullptr;
-    const int lookup =
-        ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
+    const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
     if (lookup != 0) {
         *error = "--listen " + host + ": " + ::gai_strerror(lookup);
         return false;
@@ -69,9 +67,9 @@ bool TcpBridge::Listen(const std::string& host, int port, std::string* error)
     sockaddr_storage bound{};
     socklen_t len = sizeof bound;
     ::getsockname(listen_, reinterpret_cast<sockaddr*>(&bound), &len);
-    const int boundPort = ntohs(bound.ss_family == AF_INET6
-                                    ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
-                                    : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    const int boundPort =
+        ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                          : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
     const bool v6 = host.find(':') != std::string::npos;
     address_ = "tcp://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(boundPort);
     stop_ = ::eventfd(0, EFD_CLOEXEC);
