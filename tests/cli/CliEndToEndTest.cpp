@@ -28,6 +28,7 @@
 #include "serial/SocketPlatform.h"
 #include "sim/ModuleCore.h"
 #include "sim/Simulator.h"
+#include "sim/TcpBridge.h"
 #include "support/LoopbackListener.h"
 
 namespace zorva::test {
@@ -651,6 +652,20 @@ TEST_F(CliRig, ThroughAnRfc2217ServerAsThroughTheLine)
         });
     EXPECT_EQ(QJsonDocument::fromJson(events.out.section('\n', 0, 0).toUtf8())["code"].toInt(), 1)
         << Show(events);
+}
+
+// zorva-sim --listen's bridge: the module over raw TCP, named on the command line.
+TEST_F(CliRig, ThroughTheSimulatorsRawTcpListener)
+{
+    StartModule();
+    sim::TcpBridge bridge;
+    std::string error;
+    ASSERT_TRUE(bridge.Listen("127.0.0.1", 0, &error)) << error;
+    bridge.Start(simulator->linkPath());
+    const QString address = QString::fromStdString(bridge.address());
+    const CliRun status = Cli({"--port", address, "status", "--json"});
+    ASSERT_EQ(status.exit, 0) << Show(status);
+    EXPECT_EQ(QJsonDocument::fromJson(status.out.toUtf8())["device"].toString(), address);
 }
 
 } // namespace
