@@ -215,8 +215,15 @@ void TelnetCodec::Subnegotiation()
                 continue;
             }
         }
+        setting.answered = true;
         if (value != setting.value && !std::exchange(setting.noted, true)) {
             Refuse(setting.name);
+        }
+        for (Setting& earlier : settings_) {
+            if (earlier.sent && !earlier.answered && earlier.order < setting.order &&
+                !std::exchange(earlier.noted, true)) {
+                Refuse(earlier.name);
+            }
         }
     }
 }
@@ -226,6 +233,7 @@ void TelnetCodec::Want(Slot slot, std::uint8_t command, Bytes value, std::string
     Setting& setting = settings_[slot];
     setting.wanted = true;
     setting.sent = false;
+    setting.answered = false;
     setting.command = command;
     setting.value = std::move(value);
     setting.name = std::move(name);
@@ -245,6 +253,7 @@ void TelnetCodec::SendSetting(Setting& setting, Bytes& reply)
     }
     Append(reply, {kIac, kSe});
     setting.sent = true;
+    setting.order = ++sentCount_;
 }
 
 void TelnetCodec::RequestBaudRate(std::uint32_t bitsPerSecond, Bytes& reply)

@@ -4,6 +4,9 @@
 // Plain C++ and free of sockets: bytes in, bytes out, so that it can be tested with byte
 // sequences and fed untrusted input.
 //
+// A server answers each setting in the order asked; one it passes over without an answer (as
+// servers do for modem lines they cannot set) counts as refused once a later one is answered.
+//
 // Invariants: every received byte is either data, part of a command, or dropped (an overlong
 // subnegotiation); a subnegotiation never grows past kMaxSubnegotiation bytes; state carries
 // over between calls, so a sequence may be cut anywhere.
@@ -53,14 +56,16 @@ public:
 private:
     enum Option : std::uint8_t { kBinary = 0, kSuppressGoAhead = 3, kComPort = 44 };
     enum class State : std::uint8_t { kData, kIac, kVerb, kSub, kSubIac };
+    // Settings waiting for the option go out in this order: the modem lines before flow
+    // control, so that the answer to the last one tells whether they were passed over.
     enum Slot : std::uint8_t {
         kSlotBaud,
         kSlotDataSize,
         kSlotParity,
         kSlotStopSize,
-        kSlotFlow,
         kSlotDtr,
         kSlotRts,
+        kSlotFlow,
         kSlotCount
     };
 
@@ -74,7 +79,9 @@ private:
     struct Setting {
         bool wanted = false;
         bool sent = false;
+        bool answered = false;
         bool noted = false;
+        std::uint32_t order = 0; // when it was sent, counted
         std::uint8_t command = 0;
         Bytes value;
         std::string name;
@@ -91,6 +98,7 @@ private:
     std::array<Setting, kSlotCount> settings_{};
     State state_ = State::kData;
     std::uint8_t verb_ = 0;
+    std::uint32_t sentCount_ = 0;
     bool afterCr_ = false;
     Bytes sub_;
     std::vector<std::string> refusals_;
