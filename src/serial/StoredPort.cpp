@@ -1,6 +1,7 @@
 #include "serial/StoredPort.h"
 
 #include "serial/ComNames.h"
+#include "serial/NetworkNames.h"
 #include "shell/SettingsStore.h"
 
 namespace zorva {
@@ -35,6 +36,18 @@ std::uint8_t PortByteFromDeviceName(const QString& deviceName)
     return 0;
 }
 
+namespace {
+
+// The names kept in full beside "cm": the platform's own COM names, and network addresses where
+// those are the devices' names (Windows; elsewhere an alias under a COM name keeps them).
+bool KeptInFull(const QString& name)
+{
+    return ComNameIsItsDevice(name) || (ComNameIsItsDevice(QStringLiteral("COM1")) &&
+                                        serial::IsNetworkName(name.toStdString()));
+}
+
+} // namespace
+
 QString StartDeviceName(std::uint8_t cm, const QString& fullName)
 {
     if (!fullName.isEmpty() && PortByteFromDeviceName(fullName) == cm) {
@@ -50,7 +63,7 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
         return false;
     }
     QString fullName = RegReadString(kRegKey, kFullPortNameValue);
-    if (!ComNameIsItsDevice(fullName)) {
+    if (!KeptInFull(fullName)) {
         fullName.clear();
     }
     *deviceName = StartDeviceName(cm, fullName);
@@ -59,7 +72,7 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
 
 void WriteFullPortName(const QString& deviceName)
 {
-    if (ComNameIsItsDevice(deviceName)) {
+    if (KeptInFull(deviceName)) {
         RegWriteString(kRegKey, kFullPortNameValue, deviceName);
     }
 }

@@ -1,8 +1,8 @@
 // The serial port remembered between runs. The one-byte value "cm" holds one digit of the name,
 // so only COM1 to COM8 come back from it. Where a COM name is the device's own name (Windows,
 // where USB adapters are mostly COM9 and above), the full name is kept beside it in "cmn" and
-// taken while "cm" still holds what would be stored for it; elsewhere devices above COM8 reach
-// their COM name through an alias (ComNames.h).
+// taken while "cm" still holds what would be stored for it (a network address too); elsewhere
+// devices above COM8 reach their COM name through an alias (ComNames.h).
 #pragma once
 
 #include <cstdint>

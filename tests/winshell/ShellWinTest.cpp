@@ -130,8 +130,8 @@ TEST_F(SettingsStoreWin, DoubledSeparatorBeforePosNamesTheSubkeyPos)
     EXPECT_EQ(PortAlias(QStringLiteral("COM1")), QString()) << "no aliases on Windows";
 }
 
-// COM names are the devices here: a port above COM8 is kept in full beside its one-byte number
-// and comes back while that number still agrees with it.
+// COM names are the devices here: a port above COM8, or a network address, is kept in full
+// beside its one-byte number and comes back while that number still agrees with it.
 TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
 {
     // The program's own key: the test leaves neither value behind for the program run after it.
@@ -150,7 +150,11 @@ TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
         std::uint8_t cm;
         const char* picked;
         const char* atStart;
-    } cases[] = {{1, "COM12", "COM12"}, {9, "COM9", "COM9"}, {2, "COM2", "COM2"}};
+    } cases[] = {{1, "COM12", "COM12"},
+                 {9, "COM9", "COM9"},
+                 {2, "COM2", "COM2"},
+                 {2, "rfc2217://10.0.0.5:4001", "rfc2217://10.0.0.5:4001"},
+                 {0, "tcp://10.0.0.5:4001", "tcp://10.0.0.5:4001"}};
     for (const auto& c : cases) {
         RegWriteBytes(kRegKey, QStringLiteral("cm"), &c.cm, 1);
         WriteFullPortName(QString::fromLatin1(c.picked));
