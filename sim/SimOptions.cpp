@@ -155,6 +155,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
             o.scriptFile = value;
         } else if (arg == "--trace") {
             o.traceFile = value;
+        } else if (arg == "--listen") {
+            // HOST:PORT or PORT; the loopback unless a host is given.
+            const std::size_t colon = value.rfind(':');
+            const auto port = ParseInteger(value.substr(colon == std::string::npos ? 0 : colon + 1),
+                                           10, 0, 65535);
+            ok = port.has_value() && colon != 0;
+            o.listenHost = colon == std::string::npos ? "127.0.0.1" : value.substr(0, colon);
+            o.listenPort = static_cast<int>(port.value_or(0));
         } else if (arg == "--firmware") {
             const auto n = ParseInteger(value, 10, 0, 255);
             ok = n.has_value();
@@ -216,6 +224,10 @@ configuration program's frames there. Point the program at it with [ports] COM1=
 
 The line
   --link PATH          symbolic link to the device side
+  --listen [HOST:]PORT also serve the line over raw TCP (one client at a time), on 127.0.0.1
+                       unless HOST is given; port 0 takes a free one. The address is
+                       printed as tcp://HOST:PORT on a second line. Anyone who reaches it
+                       reads and changes the module's configuration.
                        (default $XDG_RUNTIME_DIR/zorva-sim.tty, or /tmp/zorva-sim.tty)
   --baud N             pace every byte sent to a real line at N bit/s, 10 bits a byte
                        (default 0: no pacing)

@@ -25,6 +25,9 @@ struct Options {
     std::string picturesDir;
     std::string scriptFile;
     std::string traceFile;
+    // --listen: serve the line over raw TCP as well; empty host: not at all. Port 0: any free.
+    std::string listenHost;
+    int listenPort = -1;
     int firmware = 2;
     std::uint8_t cameras = 0x33; // channels A and B present and switched on
     std::uint8_t inputs = 0x00;

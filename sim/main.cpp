@@ -11,6 +11,7 @@
 #include "CommandFeeder.h"
 #include "SimOptions.h"
 #include "Simulator.h"
+#include "TcpBridge.h"
 
 int main(int argc, char** argv)
 {
@@ -52,7 +53,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "zorva-sim: %s\n", error.c_str());
         return 1;
     }
+    TcpBridge bridge;
+    if (parsed.options.listenPort >= 0) {
+        if (!bridge.Listen(parsed.options.listenHost, parsed.options.listenPort, &error)) {
+            std::fprintf(stderr, "zorva-sim: %s\n", error.c_str());
+            simulator.Stop();
+            return 1;
+        }
+        bridge.Start(simulator.linkPath());
+    }
     std::printf("%s\n", simulator.linkPath().c_str());
+    if (parsed.options.listenPort >= 0) {
+        std::printf("%s\n", bridge.address().c_str());
+    }
     std::fflush(stdout);
     std::fprintf(stderr, "zorva-sim: module on %s, link %s\n", simulator.devicePath().c_str(),
                  simulator.linkPath().c_str());
@@ -73,6 +86,7 @@ int main(int argc, char** argv)
         script->Stop();
     }
     input.Stop();
+    bridge.Stop();
     simulator.Stop();
     close(signalFd);
     return 0;

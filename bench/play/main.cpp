@@ -1,15 +1,21 @@
 // zorva-bench-play --mode turnaround|throughput|memory [--pictures N] [--baud N] [--timeout S]
-//                  [--floor-median MS]
+//                  [--floor-median MS] [--via line|tcp|rfc2217] [--server-batches]
 // Runs the program's start-up (splash, main window, port settings, preview) in this process on
 // the offscreen platform, with COM1 aliased to a zorva-sim process of the same build, plays
 // pictures through the real serial component and reads the figures off the simulator's trace
-// and this process's /proc entries.
+// and this process's /proc entries. --via tcp reaches the simulator through its --listen port,
+// --via rfc2217 through Debian's ser2net in front of its pseudo-terminal, both on the loopback.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QApplication>
 
@@ -30,7 +36,52 @@ struct Settings {
     long baud = 0;
     int timeoutSeconds = 0;
     double floorMedianMs = 0; // the turnaround floor measured in the same run; 0: unknown
+    std::string via = "line";
+    bool serverBatches = false; // --server-batches: ser2net's default character delay
 };
+
+// A free loopback port: bound to port 0, then let go for the server to take.
+int FreeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 &&
+                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0;
+    ::close(fd);
+    return ok ? ntohs(a.sin_port) : -1;
+}
+
+// What COM1 is aliased to: the simulator's line itself, or a network port in front of it.
+bool StartPath(const Settings& s, const WorkFolder& folder, const SimulatorPaths& paths, int port,
+               ChildProcess& server, std::string* com1, std::string* error)
+{
+    if (s.via == "line") {
+        *com1 = paths.link;
+        return true;
+    }
+    if (s.via == "tcp") {
+        *com1 = "tcp://127.0.0.1:" + std::to_string(port);
+        return true;
+    }
+    std::ofstream yaml(folder.Path("ser2net.yaml"));
+    yaml << "connection: &module\n  accepter: telnet(rfc2217),tcp,127.0.0.1," << port
+         << "\n  connector: serialdev," << std::filesystem::read_symlink(paths.link).string()
+         << ",115200n81,local\n";
+    // ser2net holds received bytes back until the line has been quiet for a while (up to
+    // 20 ms), to send fewer packets; the module's packets come back to back, so it is off.
+    if (!s.serverBatches) {
+        yaml << "  options:\n    chardelay: false\n";
+    }
+    yaml.close();
+    *com1 = "rfc2217://127.0.0.1:" + std::to_string(port);
+    return server.Start(
+        "/usr/sbin/ser2net",
+        {"-n", "-d", "-c", folder.Path("ser2net.yaml"), "-P", folder.Path("ser2net.pid")},
+        folder.Path("ser2net.out"), error);
+}
 
 bool Parse(int argc, char** argv, Settings* s)
 {
@@ -45,6 +96,10 @@ bool Parse(int argc, char** argv, Settings* s)
             s->baud = std::strtol(argv[++i], nullptr, 10);
         } else if (arg == "--floor-median" && hasValue) {
             s->floorMedianMs = std::strtod(argv[++i], nullptr);
+        } else if (arg == "--server-batches") {
+            s->serverBatches = true;
+        } else if (arg == "--via" && hasValue) {
+            s->via = argv[++i];
         } else if (arg == "--timeout" && hasValue) {
             s->timeoutSeconds = std::atoi(argv[++i]);
         } else {
@@ -98,7 +153,7 @@ int TurnaroundFigures(const std::vector<TraceEntry>& trace, double floorMedianMs
     return pass ? 0 : 1;
 }
 
-int ThroughputFigures(const std::vector<TraceEntry>& trace, long baud)
+int ThroughputFigures(const std::vector<TraceEntry>& trace, long baud, const std::string& via)
 {
     const std::vector<PictureTransfer> transfers = PictureTransfers(trace);
     if (transfers.empty()) {
@@ -116,8 +171,9 @@ int ThroughputFigures(const std::vector<TraceEntry>& trace, long baud)
         literal.push_back((packets + requests) / p.wallSeconds);
         moduleBusy.push_back(packets / p.wallSeconds);
     }
-    const bool pass = ReportFigure(Format("picture throughput at %ld bit/s", baud), Median(ratios),
-                                   "of the line", Limit::AtLeast, 0.95);
+    const std::string path = via == "line" ? std::string() : " via " + via;
+    const bool pass = ReportFigure(Format("picture throughput at %ld bit/s%s", baud, path.c_str()),
+                                   Median(ratios), "of the line", Limit::AtLeast, 0.95);
     const PictureTransfer& first = transfers.front();
     ReportInfo(Format("%zu pictures of %ld packets (%ld packet bytes, %ld request bytes), "
                       "%.3f s each (median)",
@@ -160,7 +216,8 @@ int main(int argc, char** argv)
     Settings settings;
     if (!Parse(argc, argv, &settings)) {
         std::fprintf(stderr, "usage: zorva-bench-play --mode turnaround|throughput|memory "
-                             "[--pictures N] [--baud N] [--timeout SECONDS]\n");
+                             "[--pictures N] [--baud N] [--timeout SECONDS] "
+                             "[--via line|tcp|rfc2217]\n");
         return 2;
     }
     WorkFolder folder("bench-" + settings.mode);
@@ -175,14 +232,21 @@ int main(int argc, char** argv)
     }
 
     ChildProcess simulator;
+    ChildProcess server;
     SimulatorPaths paths;
     std::string error;
     std::vector<std::string> extra;
     if (settings.baud > 0) {
         extra = {"--baud", std::to_string(settings.baud)};
     }
+    const int port = FreeLoopbackPort();
+    if (settings.via == "tcp") {
+        extra.insert(extra.end(), {"--listen", "127.0.0.1:" + std::to_string(port)});
+    }
+    std::string com1;
     if (!StartSimulator(simulator, folder, extra, &paths, &error) ||
-        !folder.PointComOneAt(paths.link)) {
+        !StartPath(settings, folder, paths, port, server, &com1, &error) ||
+        !folder.PointComOneAt(com1)) {
         std::fprintf(stderr, "zorva-bench-play: %s\n", error.c_str());
         return 2;
     }
@@ -208,6 +272,7 @@ int main(int argc, char** argv)
         }
         played = driver->result();
     }
+    server.Stop();
     simulator.Stop();
 
     std::vector<TraceEntry> trace;
@@ -219,7 +284,7 @@ int main(int argc, char** argv)
         return TurnaroundFigures(trace, settings.floorMedianMs);
     }
     if (settings.mode == "throughput") {
-        return ThroughputFigures(trace, settings.baud);
+        return ThroughputFigures(trace, settings.baud, settings.via);
     }
     return MemoryFigures(played);
 }

@@ -18,6 +18,11 @@ void PortRSLink::SetRxCharHandler(std::function<void(QObject* sender, int count)
     });
 }
 
+void PortRSLink::SetPortNoteHandler(std::function<void(const QString& line)> handler)
+{
+    comm_->setOnPortNote(std::move(handler));
+}
+
 void PortRSLink::SetDeviceName(const QString& name)
 {
     comm_->setDeviceName(name);

@@ -22,6 +22,8 @@ public:
 
     // The component's receive event (`OnRxCharSignal`).
     void SetRxCharHandler(std::function<void(QObject* sender, int count)> handler);
+    // Told each setting that a network port's server refused (`TComm64::setOnPortNote`).
+    void SetPortNoteHandler(std::function<void(const QString& line)> handler);
     void SetDeviceName(const QString& name);
     // Device name and settings as the close stores them.
     PortChoice Choice() const;

@@ -146,6 +146,8 @@ void TForm1::FormCreate(const QStringList& arguments)
     history_ =
         std::make_unique<ConfigHistory>(DefaultHistoryFolder(), HistoryKeepFrom(ProgramIniPath()));
     link_->setHistory(history_.get());
+    PortRS->SetPortNoteHandler(
+        [link = link_.get()](const QString& line) { link->NotePortLine(line); });
     PortRS->SetRxCharHandler([link = link_.get()](QObject* sender, int count) {
         link->PortRSRxCharSignal(sender, count);
     });

@@ -142,6 +142,7 @@ CliSession::CliSession(const QString& portName, int silenceLimitMs,
     history_ = std::make_unique<ConfigHistory>(DefaultHistoryFolder(),
                                                HistoryKeepFrom(IniPathForProgram(windowProgram)));
     core_->setHistory(history_.get());
+    comm_->setOnPortNote([this](const QString& line) { core_->NotePortLine(line); });
     comm_->setOnRxCharSignal(
         [this](QObject* sender, std::int32_t count) { ReceiveEvent(sender, count); });
     // Until the port is open the core's own tick does nothing useful; Open starts it.
@@ -157,6 +158,11 @@ CliSession::~CliSession()
 bool CliSession::Open(QString* reason)
 {
     core_->OpenPort();
+    // A network port connects in the background; the next open takes the result.
+    if (comm_->Connecting()) {
+        RunUntil([this] { return comm_->ConnectEnded(); }, true);
+        core_->OpenPort();
+    }
     if (!port_->Enabled()) {
         const std::optional<PortFailure>& failure = comm_->OpenFailure();
         if (reason != nullptr && failure) {

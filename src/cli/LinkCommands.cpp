@@ -19,6 +19,7 @@
 #include "link/EventDecoder.h"
 #include "link/LinkCore.h"
 #include "serial/DeviceNames.h"
+#include "serial/NetworkNames.h"
 #include "serial/StoredPort.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
@@ -174,7 +175,10 @@ int RunStatus(const CliOptions& options)
                                   : session->view().right.trimmed();
     const std::uint8_t cameras = status[16];
     const std::uint8_t inputs = status[17];
-    const QString device = QDir::toNativeSeparators(DevicePathOf(session->DeviceName()));
+    // A network address keeps its slashes.
+    const QString path = DevicePathOf(session->DeviceName());
+    const QString device =
+        serial::IsNetworkName(path.toStdString()) ? path : QDir::toNativeSeparators(path);
     if (options.json) {
         QJsonObject channels;
         for (int c = 0; c < 4; ++c) {

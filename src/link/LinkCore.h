@@ -142,6 +142,8 @@ public:
     // since the check and the record still equals the image verified; removes it otherwise.
     void RefreshWriteCheckNote();
     const ReceiveCounters& Counters() const { return counters_; }
+    // A line about the port (a setting its server refused) for the traffic log and the log file.
+    void NotePortLine(const QString& line);
 
 private:
     enum class Flow { Continue, EndHandler };

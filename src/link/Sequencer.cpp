@@ -118,7 +118,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
     view_.SetLinkButtonsEnabled(!statbuf_.empty());
 
     const QString portText =
-        port_.DeviceName().toUpper() + QLatin1Char(' ') +
+        PortNameShown(port_.DeviceName()) + QLatin1Char(' ') +
         (port_.Enabled() ? QStringLiteral("opened") : QStringLiteral("closed"));
     if (view_.StatusBarText() != portText) {
         view_.SetStatusBarText(portText);
@@ -257,6 +257,12 @@ void LinkCore::NotePortFailure()
         view_.Memo1Add(line);
         LogFileStamped(line);
     }
+}
+
+void LinkCore::NotePortLine(const QString& line)
+{
+    view_.Memo1Add(line);
+    LogFileStamped(line);
 }
 
 void LinkCore::ShowPortFailure()

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "serial/NetworkNames.h"
 #include "serial/SerialPlatform.h"
 #include "shell/SettingsStore.h"
 
@@ -27,7 +28,8 @@ QString PrefixedDeviceName(const QString& deviceName)
 QString DevicePathOf(const QString& deviceName)
 {
     const QString resolved = ResolveDeviceName(deviceName);
-    if (resolved != deviceName || QDir::isAbsolutePath(deviceName)) {
+    if (resolved != deviceName || QDir::isAbsolutePath(deviceName) ||
+        serial::IsNetworkName(resolved.toStdString())) {
         return resolved;
     }
     return PrefixedDeviceName(deviceName);

@@ -16,7 +16,7 @@ QString PrefixedDeviceName(const QString& deviceName);
 
 // The device a name stands for as a path: ResolveDeviceName when that translated the name (an
 // alias, a COM name) or the name is a path already, else PrefixedDeviceName ("ttyUSB0" is
-// /dev/ttyUSB0).
+// /dev/ttyUSB0). A network name (NetworkNames.h) stays as it is.
 QString DevicePathOf(const QString& deviceName);
 
 // Whether two paths reach the same device, links resolved. Paths that cannot be resolved (a

@@ -1,7 +1,7 @@
 // The serial port remembered between runs. The one-byte value "cm" holds one digit of the name,
 // so only COM1 to COM8 come back from it. Where a port's name is its device's own (Windows,
 // where USB adapters are mostly COM9 and above, and virtual pairs are named CNCA0 and the
-// like), the full name is kept beside it in "cmn" and
+// like, and network addresses), the full name is kept beside it in "cmn" and
 // taken while "cm" still holds what would be stored for it; elsewhere devices above COM8 reach
 // their COM name through an alias (ComNames.h).
 #pragma once

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include "serial/DeviceNames.h"
+#include "serial/NetworkNames.h"
 
 namespace zorva {
 namespace {
@@ -109,6 +110,11 @@ OpenedDevice OpenDevice(const QString& deviceName)
 
 void TComm64::Open()
 {
+    const QString path = ResolveDeviceName(FDeviceName);
+    if (serial::IsNetworkName(path.toStdString())) {
+        OpenNetwork(path);
+        return;
+    }
     // Closed before the device is opened again: it may not be opened twice.
     Close();
     Open(OpenDevice(FDeviceName));
@@ -124,6 +130,11 @@ void TComm64::Open(OpenedDevice device)
         openFailure_ = std::move(device.failure);
         return;
     }
+    Start(std::move(port), path);
+}
+
+void TComm64::Start(std::unique_ptr<serial::SerialPort> port, const QString& path)
+{
     openFailure_.reset();
     // A failure of the queue sizes leaves the device as it was.
     port->SetQueueSizes(FReadBufferSize, FWriteBufferSize);
@@ -158,6 +169,7 @@ void TComm64::Open(OpenedDevice device)
 
 void TComm64::Close()
 {
+    connect_.reset();
     if (!FHandle) {
         return;
     }
@@ -179,6 +191,7 @@ void TComm64::ThreadSignalled()
     }
     if (FTC32Thread->Deliver() == TC32Thread::Delivery::kHungUp) {
         Close();
+        NoteDropped();
     }
 }
 
@@ -238,13 +251,19 @@ void TComm64::PurgeOut()
 bool TComm64::DTR(bool State)
 {
     using serial::LineFunction;
-    return FHandle && FHandle->Escape(State ? LineFunction::kSetDtr : LineFunction::kClrDtr);
+    const bool done =
+        FHandle && FHandle->Escape(State ? LineFunction::kSetDtr : LineFunction::kClrDtr);
+    ReportRefusals();
+    return done;
 }
 
 bool TComm64::RTS(bool State)
 {
     using serial::LineFunction;
-    return FHandle && FHandle->Escape(State ? LineFunction::kSetRts : LineFunction::kClrRts);
+    const bool done =
+        FHandle && FHandle->Escape(State ? LineFunction::kSetRts : LineFunction::kClrRts);
+    ReportRefusals();
+    return done;
 }
 
 bool TComm64::BREAK(bool State)
@@ -317,6 +336,7 @@ void TComm64::DispatchSignal(void*, std::uint32_t Flags)
     using namespace serial;
     // Always, whatever the flags: every event clears the line-error state.
     const CommStatus status = ClearCommError();
+    ReportRefusals();
     // Handlers are copied before the call: a handler may reassign itself or close the port.
     if (Flags & kEvRxChar) {
         if (const auto handler = FOnRxCharSignal) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@
 #include <QString>
 
 #include "serial/CommTypes.h"
+#include "serial/NetworkConnect.h"
 #include "serial/SerialPlatform.h"
 #include "serial/TC32Thread.h"
 #include "shell/PortFailure.h"
@@ -42,11 +44,25 @@ public:
     bool Enabled() const { return FHandle != nullptr; }
     // Opens DeviceName (closing first when open); stays closed, silently, when that fails, when
     // the driver refuses the line settings, or when the device cannot report line events.
+    //
+    // A network port (NetworkNames.h) connects in the background instead: the first Open
+    // starts connecting, and while that runs (Connecting) a repeated Open leaves it alone; the
+    // first Open after it has ended opens the port or reports why it could not be reached. The
+    // once-a-second reopen of the link thus connects without ever waiting for the network.
     void Open();
     // Takes a device that OpenDevice opened (closing first when open) as Open would take it;
     // DeviceName becomes its name.
     void Open(OpenedDevice device);
     void Close();
+    bool Connecting() const { return connect_ != nullptr; }
+    // The connect has ended: the next Open opens the port or reports why not.
+    bool ConnectEnded() const { return connect_ && connect_->Finished(); }
+    // Told each setting that the server of a network port refused, once, in the current
+    // language ("rfc2217://...: the port server refused a setting: DTR on").
+    void setOnPortNote(std::function<void(const QString&)> handler)
+    {
+        onPortNote_ = std::move(handler);
+    }
     // Why the latest Open failed; nothing once an Open has succeeded (or before any).
     const std::optional<PortFailure>& OpenFailure() const { return openFailure_; }
 
@@ -119,6 +135,10 @@ private slots:
     void ThreadSignalled();
 
 private:
+    void OpenNetwork(const QString& address);
+    void Start(std::unique_ptr<serial::SerialPort> port, const QString& path);
+    void NoteDropped();
+    void ReportRefusals();
     void ApplyBaudRate();
     void ApplyParity();
     void ApplyStopbits();
@@ -127,6 +147,8 @@ private:
 
     std::unique_ptr<serial::SerialPort> FHandle; // null while closed
     std::unique_ptr<TC32Thread> FTC32Thread;     // exists only while open
+    std::unique_ptr<NetworkConnect> connect_;    // a network port's connect in flight
+    std::function<void(const QString&)> onPortNote_;
     std::optional<PortFailure> openFailure_;
     QString FDeviceName;
     TBaudRate FBaudRate;

@@ -10,7 +10,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -19,6 +21,7 @@
 
 #include "serial/ComNames.h"
 #include "serial/DeviceNames.h"
+#include "serial/NetworkNames.h"
 #include "serial/TComm64.h"
 #include "shell/FormPlacement.h"
 #include "shell/LanguageTexts.h"
@@ -102,6 +105,11 @@ void TFormKonf::BuildControls()
     CCB1->setObjectName(QStringLiteral("CCB1"));
     CCB1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CCB1->setMinimumContentsLength(10);
+    // A network port's address can be typed in; the list itself stays as it is.
+    CCB1->setEditable(true);
+    CCB1->setInsertPolicy(QComboBox::NoInsert);
+    CCB1->installEventFilter(this);
+    CCB1->lineEdit()->installEventFilter(this);
     portLabel->setBuddy(CCB1);
     portRow->addWidget(portLabel);
     portRow->addWidget(CCB1, 1);
@@ -203,6 +211,21 @@ void TFormKonf::ApplyLanguageTexts()
     ButtonFindModule->setText(Search->Running() ? Texts().txtStopSearch : Texts().txtFindModule);
 }
 
+bool TFormKonf::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == CCB1 || watched == CCB1->lineEdit()) && event->type() == QEvent::KeyPress &&
+        !CCB1->lineEdit()->isModified() && CCB1->count() > 0) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Home || key == Qt::Key_End) {
+            const int index = key == Qt::Key_Home ? 0 : CCB1->count() - 1;
+            CCB1->setCurrentIndex(index);
+            CCB1Change(index);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TFormKonf::showEvent(QShowEvent* event)
 {
     note_.clear();
@@ -276,11 +299,35 @@ void TFormKonf::CCB1Change(int index)
 void TFormKonf::done(int result)
 {
     Search->Cancel();
+    if (result == QDialog::Accepted) {
+        TakeTypedAddress();
+    }
     if (pendingAlias_) {
         SetPortAlias(pendingAlias_->name, pendingAlias_->path);
         pendingAlias_.reset();
     }
     QDialog::done(result);
+}
+
+void TFormKonf::TakeTypedAddress()
+{
+    const QString typed = CCB1->currentText().trimmed();
+    if (CCB1->findText(typed) >= 0 || !serial::ParseNetworkName(typed.toStdString())) {
+        return; // a pick from the list, taken already, or nothing usable
+    }
+    pendingAlias_.reset();
+    if (PortNameIsItsDevice(typed)) {
+        port_.setDeviceName(typed); // where COM names are the devices' own, the name itself
+    } else if (const std::optional<ComNameChoice> choice =
+                   ComNameForDevice(typed, PortAliases(), offered_)) {
+        // Remembered as a device is: under a COM name with its alias.
+        if (!choice->aliasPath.isEmpty()) {
+            pendingAlias_ = StoredPortAlias{choice->name, choice->aliasPath};
+        }
+        port_.setDeviceName(choice->name);
+    } else {
+        port_.setDeviceName(typed);
+    }
 }
 
 void TFormKonf::SelectDeviceInForce()

@@ -112,16 +112,20 @@ public:
     QButtonGroup* ParityItems = nullptr;
 
     // Closing stores the alias of the latest pick, when it needs one.
+    // OK and Enter also take a network address typed into the port box.
     void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Home and End still pick the first and last port while nothing has been typed.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
     void FillPortList();
     void ShowReason();
     void SelectDeviceInForce();
+    void TakeTypedAddress();
     void SearchTrying(const QString& candidate);
     void SearchFinished();
 

@@ -69,6 +69,11 @@ LanguageTexts PolishTexts()
     t.txtPortInUse = QStringLiteral("%1: używany przez inny program");
     t.txtPortMissing = QStringLiteral("%1: brak urządzenia: czy adapter jest podłączony?");
     t.txtPortNotSerial = QStringLiteral("%1: to nie jest urządzenie szeregowe");
+    t.txtPortHostNotFound = QStringLiteral("%1: nie znaleziono hosta: czy adres jest dobry?");
+    t.txtPortRefused = QStringLiteral("%1: połączenie odrzucone: czy serwer portu działa?");
+    t.txtPortNoAnswer = QStringLiteral("%1: brak odpowiedzi: czy serwer portu jest osiągalny?");
+    t.txtPortDropped = QStringLiteral("%1: połączenie zerwane");
+    t.txtPortSettingRefused = QStringLiteral("%1: serwer portu odmówił ustawienia: %2");
     t.txtNoFreeComName =
         QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
     t.txtFindModule = QStringLiteral("Szukaj modułu");
@@ -229,6 +234,11 @@ LanguageTexts EnglishTexts()
     t.txtPortInUse = QStringLiteral("%1: in use by another program");
     t.txtPortMissing = QStringLiteral("%1: not present: is the adapter plugged in?");
     t.txtPortNotSerial = QStringLiteral("%1: not a serial device");
+    t.txtPortHostNotFound = QStringLiteral("%1: host not found: is the address right?");
+    t.txtPortRefused = QStringLiteral("%1: connection refused: is the port server running?");
+    t.txtPortNoAnswer = QStringLiteral("%1: no answer: can the port server be reached?");
+    t.txtPortDropped = QStringLiteral("%1: connection dropped");
+    t.txtPortSettingRefused = QStringLiteral("%1: the port server refused a setting: %2");
     t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
     t.txtFindModule = QStringLiteral("Find module");
     t.txtStopSearch = QStringLiteral("Stop");

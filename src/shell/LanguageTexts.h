@@ -68,6 +68,12 @@ struct LanguageTexts {
     QString txtPortInUse;
     QString txtPortMissing;
     QString txtPortNotSerial;
+    // The same for a port reached through the network (%1 its name as typed).
+    QString txtPortHostNotFound;
+    QString txtPortRefused;
+    QString txtPortNoAnswer;
+    QString txtPortDropped;
+    QString txtPortSettingRefused; // %2 the setting the server refused
     // The port settings dialog: a device (%1) for which no COM name is left.
     QString txtNoFreeComName;
     // The search for the port the module answers on (port settings dialog, zorva-cli).

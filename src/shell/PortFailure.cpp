@@ -21,15 +21,28 @@ QString PortFailureText(const PortFailure& failure)
         return t.txtPortMissing.arg(failure.path);
     case PortFailure::Kind::kNotSerial:
         return t.txtPortNotSerial.arg(failure.path);
+    case PortFailure::Kind::kHostNotFound:
+        return t.txtPortHostNotFound.arg(failure.path);
+    case PortFailure::Kind::kRefused:
+        return t.txtPortRefused.arg(failure.path);
+    case PortFailure::Kind::kNoAnswer:
+        return t.txtPortNoAnswer.arg(failure.path);
+    case PortFailure::Kind::kDropped:
+        return t.txtPortDropped.arg(failure.path);
     case PortFailure::Kind::kOther:
         break;
     }
     return failure.path + QStringLiteral(": ") + failure.systemText;
 }
 
+QString PortNameShown(const QString& deviceName)
+{
+    return deviceName.contains(QStringLiteral("://")) ? deviceName : deviceName.toUpper();
+}
+
 QString PortFailureLine(const PortFailure& failure)
 {
-    const QString name = failure.deviceName.toUpper() + QStringLiteral(": ");
+    const QString name = PortNameShown(failure.deviceName) + QStringLiteral(": ");
     const QString text = PortFailureText(failure);
     // A path that is only the name behind the system's device prefix ("\\.\COM3") names the
     // port as well as the name does.

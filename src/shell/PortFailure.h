@@ -8,7 +8,18 @@
 namespace zorva {
 
 struct PortFailure {
-    enum class Kind { kPermission, kInUse, kMissing, kNotSerial, kOther };
+    enum class Kind {
+        kPermission,
+        kInUse,
+        kMissing,
+        kNotSerial,
+        kOther,
+        // A port reached through the network.
+        kHostNotFound,
+        kRefused,
+        kNoAnswer,
+        kDropped,
+    };
     Kind kind = Kind::kOther;
     QString deviceName; // the port as chosen, such as "COM1"
     QString path;       // the device that was tried
@@ -24,5 +35,8 @@ QString PortFailureText(const PortFailure& failure);
 // The same with the port's name before it when the text names another device ("COM1:
 // /dev/ttyS0: ..."), not twice ("COM1: COM1: ...", "COM3: \\.\COM3: ...").
 QString PortFailureLine(const PortFailure& failure);
+// A port's name as the status bar and the log show it: a COM name in capitals ("COM1"), a
+// network address ("rfc2217://host:4001") as typed.
+QString PortNameShown(const QString& deviceName);
 
 } // namespace zorva

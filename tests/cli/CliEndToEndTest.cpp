@@ -18,6 +18,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "PtyPair.h"
@@ -25,9 +26,12 @@
 #include "config/RecordEditing.h"
 #include "link/Frames.h"
 #include "serial/SerialPlatform.h"
+#include "serial/SocketPlatform.h"
 #include "shell/LanguageTexts.h"
 #include "sim/ModuleCore.h"
 #include "sim/Simulator.h"
+#include "sim/TcpBridge.h"
+#include "support/LoopbackListener.h"
 
 namespace zorva::test {
 namespace {
@@ -660,6 +664,110 @@ INSTANTIATE_TEST_SUITE_P(Cli, WhileRunning,
                                                1,
                                                "ZORVA_ERROR: wrong packet number."}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Debian's ser2net as an RFC 2217 server in front of the module's line, on its own port.
+struct Ser2net {
+    bool Start(const QString& folder, const std::string& device)
+    {
+        const QString config = folder + QStringLiteral("/ser2net.yaml");
+        QFile yaml(config);
+        if (!yaml.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+        yaml.write(QStringLiteral("connection: &module\n"
+                                  "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                                  "  connector: serialdev,%2,115200n81,local\n")
+                       .arg(port)
+                       .arg(QString::fromStdString(device))
+                       .toUtf8());
+        yaml.close();
+        process.start(QStringLiteral("ser2net"),
+                      {"-n", "-d", "-c", config, "-P", folder + QStringLiteral("/ser2net.pid")});
+        // Listening once a connection is accepted; each try is bounded by its own limit.
+        for (int i = 0; i < 50 && process.state() != QProcess::NotRunning; ++i) {
+            if (serial::ConnectTcp("127.0.0.1", static_cast<std::uint16_t>(port), 200, nullptr)) {
+                return true;
+            }
+            process.waitForFinished(100);
+        }
+        return false;
+    }
+    void Stop()
+    {
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+    ~Ser2net() { Stop(); }
+
+    int port = [] { return LoopbackListener().port; }(); // free once let go
+    QProcess process;
+};
+
+TEST_F(CliRig, ThroughAnRfc2217ServerAsThroughTheLine)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty()) {
+        GTEST_SKIP() << "ser2net is not installed (scripts/setup-deps)";
+    }
+    options.traceFile = Path("module.trace").toStdString();
+    StartModule();
+    Ser2net server;
+    ASSERT_TRUE(server.Start(dir.path(), simulator->devicePath()));
+    // Through the alias, as a user would set it up; shown as typed.
+    const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port);
+    QFile settings(Path("config/Nurvo/QEN.conf"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[ports]\nCOM1=" + address.toUtf8() + "\n");
+    settings.close();
+
+    const CliRun status = Cli({"status", "--json"});
+    ASSERT_EQ(status.exit, 0) << Show(status);
+    EXPECT_EQ(QJsonDocument::fromJson(status.out.toUtf8())["device"].toString(), address);
+
+    // A record holding 0xFF (IAC) and 0x0D (CR): port 65293 is FF 0D.
+    ASSERT_EQ(Cli({"read", Path("a.zrd")}).exit, 0);
+    const CliRun write = Cli({"write", Path("a.zrd"), "--set", "ps=65293"});
+    ASSERT_EQ(write.exit, 0) << Show(write);
+    ASSERT_EQ(Cli({"read", Path("c.zrd")}).exit, 0);
+    EXPECT_EQ(Bytes(Path("c.zrd")).mid(47, 2), QByteArray("\xFF\x0D"));
+    // What the module received: the write frame (175 bytes of record) with FF 0D in it.
+    const QList<QByteArray> trace = Bytes(Path("module.trace")).split('\n');
+    EXPECT_TRUE(std::any_of(trace.begin(), trace.end(), [](const QByteArray& line) {
+        return line.contains(" RX ") && line.size() > 500 && line.contains(" FF 0D ");
+    }));
+
+    const CliRun picture = Cli({"picture", "--camera", "B", Path("b.jpg")});
+    ASSERT_EQ(picture.exit, 0) << Show(picture);
+    EXPECT_TRUE(Bytes(Path("b.jpg")).startsWith("\xFF\xD8\xFF"));
+
+    // The server goes away and comes back: the link returns by itself.
+    const CliRun events =
+        Cli({"--lang", "en", "events", "--json"}, "waiting for event reports", [&](QProcess& p) {
+            server.Stop();
+            ASSERT_TRUE(server.Start(dir.path(), simulator->devicePath()));
+            p.setReadChannel(QProcess::StandardOutput);
+            for (int i = 0; i < 20 && !p.canReadLine(); ++i) {
+                simulator->Execute("event 01 B 3");
+                p.waitForReadyRead(1000);
+            }
+            ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+        });
+    EXPECT_EQ(QJsonDocument::fromJson(events.out.section('\n', 0, 0).toUtf8())["code"].toInt(), 1)
+        << Show(events);
+}
+
+// zorva-sim --listen's bridge: the module over raw TCP, named on the command line.
+TEST_F(CliRig, ThroughTheSimulatorsRawTcpListener)
+{
+    StartModule();
+    sim::TcpBridge bridge;
+    std::string error;
+    ASSERT_TRUE(bridge.Listen("127.0.0.1", 0, &error)) << error;
+    bridge.Start(simulator->linkPath());
+    const QString address = QString::fromStdString(bridge.address());
+    const CliRun status = Cli({"--port", address, "status", "--json"});
+    ASSERT_EQ(status.exit, 0) << Show(status);
+    EXPECT_EQ(QJsonDocument::fromJson(status.out.toUtf8())["device"].toString(), address);
+}
 
 } // namespace
 } // namespace zorva::test

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -224,6 +225,28 @@ TEST_F(TFormKonfTest, PickOfADeviceByItsOwnNameGivesItAComName)
                            QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4"),
                            QStringLiteral("COM11")}));
     EXPECT_EQ(d->CCB1->currentIndex(), 0);
+    d->hide();
+}
+
+// A network address typed into the box is taken by Enter as a pick is, and remembered as one:
+// under a COM name with its alias; Escape leaves the port as it was.
+TEST_F(TFormKonfTest, TypedNetworkAddressIsTakenByEnterOnly)
+{
+    const QString address = QStringLiteral("rfc2217://127.0.0.1:4001");
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        auto d = MakeDialog();
+        WhenModalShows<TFormKonf>([&](TFormKonf* dialog) {
+            dialog->CCB1->lineEdit()->selectAll();
+            QTest::keyClicks(dialog->CCB1->lineEdit(), address);
+            QTest::keyClick(dialog->CCB1->lineEdit(), key);
+        });
+        d->exec();
+    }
+    EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM1"));
+    EXPECT_EQ(PortAlias(QStringLiteral("COM1")), address);
+    auto d = MakeDialog();
+    d->show();
+    EXPECT_EQ(d->CCB1->currentText(), QStringLiteral("COM1 \u2013 ") + address);
     d->hide();
 }
 

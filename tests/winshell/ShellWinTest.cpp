@@ -130,8 +130,9 @@ TEST_F(SettingsStoreWin, DoubledSeparatorBeforePosNamesTheSubkeyPos)
     EXPECT_EQ(PortAlias(QStringLiteral("COM1")), QString()) << "no aliases on Windows";
 }
 
-// Listed names are the devices here: a port above COM8, or not named COMn at all, is kept in
-// full beside its one-byte number and comes back while that number still agrees with it.
+// Listed names are the devices here: a port above COM8, one not named COMn at all, or a network
+// address, is kept in full beside its one-byte number and comes back while that number still
+// agrees with it.
 TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
 {
     // The program's own key: the test leaves neither value behind for the program run after it.
@@ -152,7 +153,10 @@ TEST(StoredPortWin, PortsAboveComEightComeBackByTheirFullName)
                  {9, "COM9", "COM9"},
                  {2, "COM2", "COM2"},
                  {0, "CNCA0", "CNCA0"},
-                 {1, "BT", "BT"}}; // CNCA0: a virtual pair
+                 {1, "BT", "BT"}, // CNCA0: a virtual pair
+                 {2, "rfc2217://10.0.0.5:4001", "rfc2217://10.0.0.5:4001"},
+                 {0, "tcp://10.0.0.5:4001", "tcp://10.0.0.5:4001"}};
+
     for (const auto& c : cases) {
         RegWriteBytes(kRegKey, QStringLiteral("cm"), &c.cm, 1);
         WriteFullPortName(QString::fromLatin1(c.picked));
