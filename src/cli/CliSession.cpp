@@ -56,6 +56,17 @@ void CliView::NoteHistoryProblem(const QString& text)
     PrintProgress(false, text);
 }
 
+std::optional<ModuleReport> CliView::PictureRefusal() const
+{
+    constexpr std::uint8_t kErrorNoMessage = 0xCC;
+    for (const ModuleReport& report : reports) {
+        if (report.kind != ModuleReport::Kind::kError || report.code != kErrorNoMessage) {
+            return report;
+        }
+    }
+    return std::nullopt;
+}
+
 void CliView::ResetPollCounter()
 {
     if (session_.core_) {

@@ -69,6 +69,10 @@ public:
     void NoteEventFrame(std::span<const std::uint8_t> frame) override;
     void NoteHistoryProblem(const QString& text) override;
 
+    // What the module said instead of a picture, if anything: a report without a text of its
+    // own (0xCC) changes nothing, as in the window.
+    std::optional<ModuleReport> PictureRefusal() const;
+
     void ResetPollCounter() override;
     QString FirmwareVersion() const override;
     bool StatusKnown() const override;

@@ -29,7 +29,6 @@ namespace zorva::cli {
 namespace {
 
 constexpr std::size_t kStatusLayout = 18;
-constexpr std::uint8_t kErrorNoMessage = 0xCC;
 
 std::unique_ptr<CliSession> MakeSession(const CliOptions& options)
 {
@@ -325,16 +324,7 @@ int RunPicture(const CliOptions& options)
     }
     CliPreview& preview = session->preview();
     CliView& view = session->view();
-    // What the module said instead of a picture ends it at once; a report without a text of
-    // its own (0xCC) changes nothing, as in the window.
-    const auto refusal = [&]() -> std::optional<ModuleReport> {
-        for (const ModuleReport& report : view.reports) {
-            if (report.kind != ModuleReport::Kind::kError || report.code != kErrorNoMessage) {
-                return report;
-            }
-        }
-        return std::nullopt;
-    };
+    const auto refusal = [&] { return view.PictureRefusal(); };
     view.reports.clear();
     view.errors.clear();
     preview.camera = options.camera;

@@ -19,8 +19,6 @@ namespace zorva::cli {
 
 namespace {
 
-constexpr std::uint8_t kErrorNoMessage = 0xCC;
-
 // One picture of `camera`, as `picture` fetches it; a refusal or a lost link is noted in the
 // picture, an interruption ends the command (*end).
 ReportPicture FetchPicture(CliSession& session, int camera, WaitEnd* end)
@@ -29,16 +27,7 @@ ReportPicture FetchPicture(CliSession& session, int camera, WaitEnd* end)
     CliView& view = session.view();
     ReportPicture picture;
     picture.camera = camera;
-    // What the module says instead of a picture ends the wait; a report without a text of its
-    // own (0xCC) changes nothing, as in the window.
-    const auto refusal = [&]() -> std::optional<ModuleReport> {
-        for (const ModuleReport& report : view.reports) {
-            if (report.kind != ModuleReport::Kind::kError || report.code != kErrorNoMessage) {
-                return report;
-            }
-        }
-        return std::nullopt;
-    };
+    const auto refusal = [&] { return view.PictureRefusal(); };
     view.reports.clear();
     view.errors.clear();
     preview.picture.clear();
