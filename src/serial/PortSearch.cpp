@@ -101,8 +101,8 @@ void PortSearch::TryNext()
             return; // cancelled from a slot
         }
         auto attempt = std::make_shared<OpenAttempt>();
-        std::thread([attempt, opener = opener_, candidate] {
-            auto opened = std::make_unique<OpenedDevice>(opener(candidate));
+        std::thread([attempt, opener = opener_, candidate, path = ResolveDeviceName(candidate)] {
+            auto opened = std::make_unique<OpenedDevice>(opener(candidate, path));
             const std::lock_guard lock(attempt->mutex);
             if (!attempt->abandoned) {
                 attempt->device = std::move(opened);

@@ -59,7 +59,8 @@ class PortSearch : public QObject {
 public:
     static constexpr std::chrono::milliseconds kAnswerWait{500};
     static constexpr std::chrono::milliseconds kOpenWait{3000};
-    using Opener = std::function<OpenedDevice(const QString& candidate)>;
+    // Opens a candidate by its name and the path it stands for (resolved on this thread).
+    using Opener = std::function<OpenedDevice(const QString& candidate, const QString& path)>;
 
     explicit PortSearch(PortProbe probe, QObject* parent = nullptr);
     ~PortSearch() override;

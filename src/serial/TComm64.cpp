@@ -81,11 +81,11 @@ TComm64::~TComm64()
     Close();
 }
 
-OpenedDevice OpenDevice(const QString& deviceName)
+OpenedDevice OpenDevice(const QString& deviceName, const QString& path)
 {
     OpenedDevice device;
     device.deviceName = deviceName;
-    device.path = ResolveDeviceName(deviceName);
+    device.path = path;
     int error = 0;
     device.port = OpenByName(device.path, &error);
     if (device.port) {
@@ -117,7 +117,7 @@ void TComm64::Open()
     }
     // Closed before the device is opened again: it may not be opened twice.
     Close();
-    Open(OpenDevice(FDeviceName));
+    Open(OpenDevice(FDeviceName, path));
 }
 
 void TComm64::Open(OpenedDevice device)

@@ -32,7 +32,9 @@ struct OpenedDevice {
     std::unique_ptr<serial::SerialPort> port; // null when nothing opened
     std::optional<PortFailure> failure;       // why, then
 };
-OpenedDevice OpenDevice(const QString& deviceName);
+// `path`: ResolveDeviceName of the name, found beforehand (it reads the settings, which is the
+// caller's thread's business).
+OpenedDevice OpenDevice(const QString& deviceName, const QString& path);
 
 class TComm64 : public QObject {
     Q_OBJECT

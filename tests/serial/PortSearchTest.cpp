@@ -105,11 +105,11 @@ TEST(PortSearch, AnswersForEveryCandidateWithoutWaitingForABlockedOpen)
     std::atomic<bool> lateOpen{false};
     PortSearch search(StatusProbe());
     search.setOpener(
-        [&, released](const QString& candidate) {
+        [&, released](const QString& candidate, const QString& path) {
             if (candidate == slowPath) {
                 released.wait();
             }
-            OpenedDevice device = OpenDevice(candidate);
+            OpenedDevice device = OpenDevice(candidate, path);
             if (candidate == deafPath) {
                 deaf.Hangup(); // the adapter goes between the open and the request
             }
@@ -144,9 +144,9 @@ TEST(PortSearch, AnswersForEveryCandidateWithoutWaitingForABlockedOpen)
     std::promise<void> never;
     std::shared_future<void> stuck = never.get_future().share();
     auto blocked = std::make_unique<PortSearch>(StatusProbe());
-    blocked->setOpener([stuck](const QString& candidate) {
+    blocked->setOpener([stuck](const QString& candidate, const QString& path) {
         stuck.wait();
-        return OpenDevice(candidate);
+        return OpenDevice(candidate, path);
     });
     int opening = 0;
     QObject::connect(blocked.get(), &PortSearch::Trying, [&] { ++opening; });
