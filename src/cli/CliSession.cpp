@@ -273,6 +273,11 @@ std::uint64_t CliSession::StatusAnswersSinceClock() const
                                    : port_->answers.StatusAnswers() - port_->statusAnswersAtClock;
 }
 
+std::uint64_t CliSession::StatusAnswers() const
+{
+    return port_->answers.StatusAnswers();
+}
+
 bool CliSession::ConfigurationRead() const
 {
     // The read that the first status reply starts has had its reply (the watchdog would have

@@ -174,6 +174,8 @@ public:
     QString PortReason() const;
     // Status replies of the module received since the latest clock frame was written.
     std::uint64_t StatusAnswersSinceClock() const;
+    // Status replies of the module received since the port was first opened.
+    std::uint64_t StatusAnswers() const;
     // The firmware is one the program does not support (the core stopped).
     bool Unsupported() const { return !view_.unsupported.isEmpty(); }
     // Shows the core's deferred messages into the view's lists.

@@ -39,6 +39,17 @@ ReportPicture FetchPicture(CliSession& session, int camera, WaitEnd* end)
                !session.Connected();
     });
     session.core().setPictcnt(kPictStopped);
+    // A packet asked for before the stop (the next picture starts as soon as a status reply
+    // follows a complete one) carries no camera: answered after the next camera's first request,
+    // it would be taken as that camera's packet. The module answers in order, so the packets
+    // are in once a status request written after the stop is answered; the first status reply
+    // may answer one written before it.
+    const std::uint64_t stopped = session.StatusAnswers();
+    const WaitEnd drained = session.RunUntil(
+        [&] { return session.StatusAnswers() >= stopped + 2 || !session.Connected(); });
+    if (drained == WaitEnd::kInterrupted) {
+        *end = drained;
+    }
     if (const auto report = refusal()) {
         picture.missing = ModuleReportText(*report);
     } else if (!view.errors.isEmpty()) {

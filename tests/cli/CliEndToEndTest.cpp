@@ -479,7 +479,7 @@ TEST_F(CliRig, ReportHoldsTheModuleEveryCaptionTheChangeAndAPicturePerCameraOn)
     const QString list = tool("pdfimages", {QStringLiteral("-list"), Path("r.pdf")});
     const QStringList images =
         list.split(u'\n').filter(QRegularExpression(QStringLiteral(" image +320 +240 ")));
-    EXPECT_EQ(images.size(), 2) << list.toStdString();
+    EXPECT_EQ(images.size(), 2) << list.toStdString() << Show(run);
 }
 
 TEST_F(CliRig, SilentAfterTheRestartTheWriteIsNotVerified)
