@@ -44,11 +44,14 @@ ReportPicture FetchPicture(CliSession& session, int camera, WaitEnd* end)
     // it would be taken as that camera's packet. The module answers in order, so the packets
     // are in once a status request written after the stop is answered; the first status reply
     // may answer one written before it.
-    const std::uint64_t stopped = session.StatusAnswers();
-    const WaitEnd drained = session.RunUntil(
-        [&] { return session.StatusAnswers() >= stopped + 2 || !session.Connected(); });
-    if (drained == WaitEnd::kInterrupted) {
-        *end = drained;
+    // A silent or lost line has nothing in flight worth a second wait.
+    if (*end == WaitEnd::kDone && session.Connected()) {
+        const std::uint64_t stopped = session.StatusAnswers();
+        const WaitEnd drained = session.RunUntil(
+            [&] { return session.StatusAnswers() >= stopped + 2 || !session.Connected(); });
+        if (drained == WaitEnd::kInterrupted) {
+            *end = drained;
+        }
     }
     if (const auto report = refusal()) {
         picture.missing = ModuleReportText(*report);
