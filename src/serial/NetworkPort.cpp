@@ -131,7 +131,7 @@ public:
                 wait = wait < 0 ? untilSilent : std::min(wait, untilSilent);
             }
             if (bounded && now >= end) {
-                return -1;
+                return got > 0 ? got : -1; // what came is kept
             }
             const Socket::Ready r = socket_->WaitReadable(wait);
             if (r == Socket::Ready::kWoken || r == Socket::Ready::kFailed) {

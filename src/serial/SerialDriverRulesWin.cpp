@@ -65,6 +65,24 @@ DCB RawLineBlock(const DCB& driver, const LineFields& line)
     return block;
 }
 
+DCB RawLineBlockKeepingLimits(const DCB& driver, const LineFields& line)
+{
+    DCB block = RawLineBlock(driver, line);
+    block.XonLim = driver.XonLim;
+    block.XoffLim = driver.XoffLim;
+    block.XonChar = driver.XonChar;
+    block.XoffChar = driver.XoffChar;
+    block.ErrorChar = driver.ErrorChar;
+    block.EofChar = driver.EofChar;
+    block.EvtChar = driver.EvtChar;
+    return block;
+}
+
+int CancelledTransferResult(bool read, DWORD moved)
+{
+    return read && moved > 0 ? static_cast<int>(moved) : -1;
+}
+
 bool DeviceGone(DWORD error)
 {
     switch (error) {

@@ -124,6 +124,7 @@ public:
 
     // Transfers up to count bytes (count >= 0). totalTimeoutMs < 0: no overall bound.
     // Result: the bytes transferred, or -1 when the transfer failed or the overall bound ran out.
+    // A read whose bound runs out keeps what it received: those bytes, -1 only for none.
     virtual int Read(std::uint8_t* buffer, int count, int totalTimeoutMs) = 0;
     virtual int Write(const std::uint8_t* buffer, int count, int totalTimeoutMs) = 0;
 };

@@ -233,7 +233,7 @@ public:
                 }
             }
             if (bounded && now >= end) {
-                return -1;
+                return got > 0 ? got : -1; // the bytes taken off the line are kept
             }
             int wait = bounded ? RemainingMs(end) : -1;
             if (got > 0 && intervalMs_ > 0) {

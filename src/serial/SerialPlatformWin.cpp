@@ -144,7 +144,11 @@ public:
                 if (!::GetOverlappedResult(device_, &record_->overlapped, &ignored, FALSE)) {
                     return {WaitResult::Kind::kHangUp, 0};
                 }
-                if (const DWORD events = record_->status & mask_) {
+                const DWORD events = record_->status & mask_;
+                if (emptyWaits_.HangUpAfter(events)) {
+                    return {WaitResult::Kind::kHangUp, 0};
+                }
+                if (events != 0) {
                     return {WaitResult::Kind::kEvents, events};
                 }
                 // An empty mask: the wait was ended by a mask change; arm it again.
@@ -168,7 +172,11 @@ private:
         record_->status = 0;
         ::ResetEvent(record_->completed.get());
         if (::WaitCommEvent(device_, &record_->status, &record_->overlapped)) {
-            if (const DWORD events = record_->status & mask_) {
+            const DWORD events = record_->status & mask_;
+            if (emptyWaits_.HangUpAfter(events)) {
+                return {WaitResult::Kind::kHangUp, 0};
+            }
+            if (events != 0) {
                 return {WaitResult::Kind::kEvents, events};
             }
             return {WaitResult::Kind::kTimeout, 0};
@@ -187,6 +195,7 @@ private:
     std::unique_ptr<WaitRecord> record_;
     Signal closing_{false};
     bool armed_ = false;
+    EmptyWaits emptyWaits_;
 };
 
 // One overlapped transfer with a request, a signal and a buffer of its own: the caller's bytes
@@ -205,8 +214,10 @@ public:
     // The transfer did not end after it was cancelled: the driver may still use this object.
     bool Abandoned() const { return abandoned_; }
 
-    // Result: the bytes transferred, or -1. `start` begins the transfer with the request.
-    template <typename Start> int Run(HANDLE device, int totalTimeoutMs, Start start, DWORD& error)
+    // Result: the bytes transferred, or -1. `start` begins the transfer with the request. A
+    // read that runs out of time keeps the bytes it had received when it was cancelled.
+    template <typename Start>
+    int Run(HANDLE device, int totalTimeoutMs, bool read, Start start, DWORD& error)
     {
         error = 0;
         if (!completed_) {
@@ -225,8 +236,11 @@ public:
                 ::CancelIoEx(device, &overlapped_);
                 if (::WaitForSingleObject(completed_.get(), kCancelledEndMs) != WAIT_OBJECT_0) {
                     abandoned_ = true;
+                    return -1;
                 }
-                return -1;
+                DWORD moved = 0;
+                ::GetOverlappedResult(device, &overlapped_, &moved, FALSE);
+                return CancelledTransferResult(read, moved);
             }
         }
         DWORD done = 0;
@@ -344,7 +358,7 @@ public:
             return 0;
         }
         auto transfer = std::make_unique<Transfer>(count);
-        const int done = Run(*transfer, totalTimeoutMs, [&](OVERLAPPED* o) {
+        const int done = Run(*transfer, totalTimeoutMs, true, [&](OVERLAPPED* o) {
             return ::ReadFile(device_, transfer->data(), static_cast<DWORD>(count), nullptr, o);
         });
         if (transfer->Abandoned()) {
@@ -362,7 +376,7 @@ public:
         }
         auto transfer = std::make_unique<Transfer>(count);
         std::memcpy(transfer->data(), buffer, static_cast<std::size_t>(count));
-        const int done = Run(*transfer, totalTimeoutMs, [&](OVERLAPPED* o) {
+        const int done = Run(*transfer, totalTimeoutMs, false, [&](OVERLAPPED* o) {
             return ::WriteFile(device_, transfer->data(), static_cast<DWORD>(count), nullptr, o);
         });
         if (transfer->Abandoned()) {
@@ -374,10 +388,11 @@ public:
 private:
     // A transfer that fails because the device has gone, or that does not end even when
     // cancelled, leaves a device that will not serve again: the waiter reports a hang-up.
-    template <typename Start> int Run(Transfer& transfer, int totalTimeoutMs, Start start)
+    template <typename Start>
+    int Run(Transfer& transfer, int totalTimeoutMs, bool read, Start start)
     {
         DWORD error = 0;
-        const int result = transfer.Run(device_, totalTimeoutMs, start, error);
+        const int result = transfer.Run(device_, totalTimeoutMs, read, start, error);
         if (result < 0 && (DeviceGone(error) || transfer.Abandoned())) {
             ::SetEvent(state_->gone.get());
         }
@@ -385,8 +400,10 @@ private:
     }
 
     // One line setting changed, the whole raw block applied from the driver's; when the
-    // driver refuses that, its own block with only the line fields changed. The line settings
-    // kept are those last taken, so that a refused value is not carried into the next change.
+    // driver refuses that, the raw block with the driver's own limits and characters; when it
+    // refuses that too, its refusal stands (the component does not open the port). The line
+    // settings kept are those last taken, so that a refused value is not carried into the next
+    // change.
     template <typename Change> bool Modify(Change change)
     {
         LineFields line = line_;
@@ -398,7 +415,7 @@ private:
             DCB block = RawLineBlock(driver, line);
             applied = ::SetCommState(device_, &block);
             if (!applied) {
-                block = LineFieldsOnly(driver, line);
+                block = RawLineBlockKeepingLimits(driver, line);
                 applied = ::SetCommState(device_, &block);
             }
         }

@@ -289,7 +289,9 @@ TEST_F(TComm64Test, TransferResults)
     EXPECT_GE(Clock::now() - start, milliseconds(1900));
 }
 
-TEST_F(TComm64Test, ReadThatNeverFallsSilentGivesUpAfter2000Ms)
+// A read that runs out of its 2000 ms while bytes keep coming keeps what it took off the line:
+// nothing of the stream is lost.
+TEST_F(TComm64Test, ReadThatNeverFallsSilentKeepsWhatCameWhenItsBoundRunsOut)
 {
     port.Open();
     ASSERT_TRUE(port.Enabled());
@@ -301,10 +303,13 @@ TEST_F(TComm64Test, ReadThatNeverFallsSilentGivesUpAfter2000Ms)
         }
     });
     std::uint8_t buffer[100] = {};
-    const auto start = Clock::now();
-    EXPECT_EQ(port._Read_(buffer, 100), -1);
-    EXPECT_GE(Clock::now() - start, milliseconds(1900));
+    std::string got;
+    for (int n = 0; got.size() < 30 && n >= 0;) {
+        n = port._Read_(buffer, 100);
+        got.append(buffer, buffer + std::max(n, 0));
+    }
     trickle.join();
+    EXPECT_EQ(got, std::string(30, 't'));
 }
 
 TEST_F(TComm64Test, ReceiveEventsArriveOnTheUiThreadWithTheQueuedCount)
