@@ -37,30 +37,48 @@ bool IsNetworkName(const std::string& name)
     return SchemeLength(name, &telnet) != 0;
 }
 
-std::optional<NetworkAddress> ParseNetworkName(const std::string& name)
+std::optional<NetworkAddress> ParseNetworkName(const std::string& name, AddressProblem* problem)
 {
+    AddressProblem local = AddressProblem::kNone;
+    AddressProblem& found = problem != nullptr ? *problem : local;
+    found = AddressProblem::kNone;
     NetworkAddress a;
     const std::size_t start = SchemeLength(name, &a.telnet);
     if (start == 0) {
         return std::nullopt;
     }
-    std::string rest = name.substr(start, name.find_first_of("?/", start) - start);
-    const std::size_t colon = rest.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == rest.size()) {
+    const std::string rest = name.substr(start, name.find_first_of("?/", start) - start);
+    std::size_t colon = std::string::npos;
+    if (!rest.empty() && rest.front() == '[') {
+        const std::size_t close = rest.find(']');
+        if (close == std::string::npos) {
+            found = AddressProblem::kNoPort;
+            return std::nullopt;
+        }
+        a.host = rest.substr(1, close - 1);
+        colon = rest.size() > close + 1 && rest[close + 1] == ':' ? close + 1 : std::string::npos;
+    } else {
+        colon = rest.rfind(':');
+        a.host = rest.substr(0, colon);
+    }
+    if (a.host.empty()) {
+        found = AddressProblem::kNoHost;
         return std::nullopt;
     }
-    a.host = rest.substr(0, colon);
-    if (a.host.front() == '[' && a.host.back() == ']') {
-        a.host = a.host.substr(1, a.host.size() - 2);
+    if (colon == std::string::npos || colon + 1 == rest.size()) {
+        found = AddressProblem::kNoPort;
+        return std::nullopt;
     }
     unsigned long port = 0;
     for (std::size_t i = colon + 1; i < rest.size(); ++i) {
         if (!std::isdigit(static_cast<unsigned char>(rest[i])) || port > 65535) {
+            found = AddressProblem::kBadPort;
             return std::nullopt;
         }
         port = port * 10 + static_cast<unsigned long>(rest[i] - '0');
     }
-    if (a.host.empty() || port == 0 || port > 65535) {
+    if (port == 0 || port > 65535) {
+        found = AddressProblem::kBadPort;
         return std::nullopt;
     }
     a.port = static_cast<std::uint16_t>(port);

@@ -195,6 +195,31 @@ public:
         }
     }
 
+    // Pumps until the server has answered the offer of binary transmission or the time is up.
+    bool AwaitBinary(int timeoutMs)
+    {
+        if (!codec_) {
+            return true;
+        }
+        const auto end = Clock::now() + Ms(std::max(timeoutMs, 0));
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                if (codec_->BinaryAnswered() || gone_) {
+                    return codec_->BinaryAnswered();
+                }
+            }
+            if (Clock::now() >= end) {
+                return false;
+            }
+            const Socket::Ready r = socket_->WaitReadable(RemainingMs(end));
+            if (r == Socket::Ready::kWoken || r == Socket::Ready::kFailed) {
+                return false;
+            }
+            Pump();
+        }
+    }
+
     // Whether received bytes wait that no event has reported yet; clears the mark.
     bool TakeUnreported()
     {
@@ -212,6 +237,11 @@ public:
     {
         std::lock_guard lock(mutex_);
         return std::exchange(refusals_, {});
+    }
+    bool HasRefusals()
+    {
+        std::lock_guard lock(mutex_);
+        return !refusals_.empty();
     }
 
 private:
@@ -279,6 +309,11 @@ public:
             if (port_.TakeUnreported() && (mask_ & kEvRxChar)) {
                 return {WaitResult::Kind::kEvents, kEvRxChar};
             }
+            // A refused setting is the component's news as soon as its answer is in, whether
+            // data comes or not.
+            if (port_.HasRefusals()) {
+                return {WaitResult::Kind::kEvents, 0};
+            }
             if (port_.Gone()) {
                 return {WaitResult::Kind::kHangUp, 0};
             }
@@ -311,6 +346,12 @@ std::unique_ptr<EventWaiter> NetworkPort::CreateEventWaiter(std::uint32_t eventM
 std::unique_ptr<SerialPort> MakeNetworkPort(std::unique_ptr<Socket> socket, bool telnet)
 {
     return std::make_unique<NetworkPort>(std::move(socket), telnet);
+}
+
+bool AwaitNegotiation(SerialPort& port, int timeoutMs)
+{
+    auto* network = dynamic_cast<NetworkPort*>(&port);
+    return network == nullptr || network->AwaitBinary(timeoutMs);
 }
 
 std::vector<std::string> TakeNetworkRefusals(SerialPort& port)

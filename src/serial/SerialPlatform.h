@@ -65,7 +65,8 @@ struct CommStatus {
 
 struct WaitResult {
     enum class Kind {
-        kEvents,  // `events` holds the kEv... bits that occurred
+        kEvents,  // `events` holds the kEv... bits that occurred; none: news for the component
+                  // alone (a setting the server of a network port refused)
         kClosed,  // Release() was called
         kTimeout, // nothing happened within the time-out
         kHangUp,  // the device went away; further waits would report nothing useful

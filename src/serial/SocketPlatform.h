@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zorva::serial {
 
@@ -41,8 +42,33 @@ public:
     virtual void Wake() = 0;
 };
 
-// Resolves `host` and connects to `port` within timeoutMs. Blocks the calling thread (the name
-// look-up has no bound of its own): call it off the user-interface thread.
+// One address of a host, as numbers ("10.0.0.5", "fe80::1"), with the port to connect to.
+struct Endpoint {
+    std::string address;
+    std::uint16_t port = 0;
+};
+
+// The addresses of `host` in the order the system prefers them. Blocks as long as the system's
+// name look-up takes (it has no bound of its own): see LookUpHost. Empty with *failure set when
+// the name does not resolve.
+std::vector<Endpoint> ResolveHost(const std::string& host, std::uint16_t port,
+                                  ConnectFailure* failure);
+// Connects to one endpoint within timeoutMs.
+std::unique_ptr<Socket> ConnectEndpoint(const Endpoint& endpoint, int timeoutMs,
+                                        ConnectFailure* failure);
+
+// ResolveHost bounded by timeoutMs: a look-up still running then is left to end on its own
+// thread, and the host counts as not found.
+std::vector<Endpoint> LookUpHost(const std::string& host, std::uint16_t port, int timeoutMs,
+                                 ConnectFailure* failure);
+// Tries the endpoints in order within timeoutMs in all, each with an equal share of the time
+// left, so that one that goes nowhere (an IPv6 address without a route) leaves time for the
+// next. The failure told is the refusal of a server that answered, else the last one's.
+std::unique_ptr<Socket> ConnectTcp(const std::vector<Endpoint>& endpoints, int timeoutMs,
+                                   ConnectFailure* failure);
+// LookUpHost within kLookUpLimitMs, then ConnectTcp within timeoutMs. Blocks the calling
+// thread: call it off the user-interface thread.
+inline constexpr int kLookUpLimitMs = 5000;
 std::unique_ptr<Socket> ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
                                    ConnectFailure* failure);
 

@@ -158,28 +158,53 @@ int ConnectOne(const addrinfo& a, Clock::time_point end, int* error)
 
 } // namespace
 
-std::unique_ptr<Socket> ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
-                                   ConnectFailure* failure)
+std::vector<Endpoint> ResolveHost(const std::string& host, std::uint16_t port,
+                                  ConnectFailure* failure)
 {
-    ConnectFailure local;
-    ConnectFailure& f = failure != nullptr ? *failure : local;
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
     const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
     if (lookup != 0) {
-        f.kind =
-            lookup == EAI_SYSTEM ? ConnectFailureKind::kOther : ConnectFailureKind::kHostNotFound;
-        f.systemText = ::gai_strerror(lookup);
+        if (failure != nullptr) {
+            failure->kind = lookup == EAI_SYSTEM ? ConnectFailureKind::kOther
+                                                 : ConnectFailureKind::kHostNotFound;
+            failure->systemText = ::gai_strerror(lookup);
+        }
+        return {};
+    }
+    std::vector<Endpoint> endpoints;
+    for (const addrinfo* a = list; a != nullptr; a = a->ai_next) {
+        char text[NI_MAXHOST];
+        if (::getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0,
+                          NI_NUMERICHOST) == 0) {
+            endpoints.push_back({text, port});
+        }
+    }
+    ::freeaddrinfo(list);
+    return endpoints;
+}
+
+std::unique_ptr<Socket> ConnectEndpoint(const Endpoint& endpoint, int timeoutMs,
+                                        ConnectFailure* failure)
+{
+    ConnectFailure local;
+    ConnectFailure& f = failure != nullptr ? *failure : local;
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    addrinfo* list = nullptr;
+    const int parsed = ::getaddrinfo(endpoint.address.c_str(),
+                                     std::to_string(endpoint.port).c_str(), &hints, &list);
+    if (parsed != 0) {
+        f.kind = ConnectFailureKind::kHostNotFound;
+        f.systemText = ::gai_strerror(parsed);
         return nullptr;
     }
     int error = ETIMEDOUT;
-    int fd = -1;
-    for (const addrinfo* a = list; a != nullptr && fd < 0 && Clock::now() < end; a = a->ai_next) {
-        fd = ConnectOne(*a, end, &error);
-    }
+    int fd = ConnectOne(*list, end, &error);
     ::freeaddrinfo(list);
     int wake[2];
     if (fd >= 0 && ::pipe2(wake, O_CLOEXEC) != 0) {

@@ -1,6 +1,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <vector>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -178,8 +179,42 @@ SOCKET ConnectOne(const addrinfo& a, Clock::time_point end, int* error)
 
 } // namespace
 
-std::unique_ptr<Socket> ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
-                                   ConnectFailure* failure)
+std::vector<Endpoint> ResolveHost(const std::string& host, std::uint16_t port,
+                                  ConnectFailure* failure)
+{
+    if (!StartWinsock()) {
+        if (failure != nullptr) {
+            *failure = FailureOf(WSAGetLastError());
+        }
+        return {};
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* list = nullptr;
+    const int lookup = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
+    if (lookup != 0) {
+        if (failure != nullptr) {
+            failure->kind = ConnectFailureKind::kHostNotFound;
+            failure->systemText = SystemText(lookup);
+        }
+        return {};
+    }
+    std::vector<Endpoint> endpoints;
+    for (const addrinfo* a = list; a != nullptr; a = a->ai_next) {
+        char text[NI_MAXHOST];
+        if (getnameinfo(a->ai_addr, static_cast<socklen_t>(a->ai_addrlen), text, sizeof text,
+                        nullptr, 0, NI_NUMERICHOST) == 0) {
+            endpoints.push_back({text, port});
+        }
+    }
+    freeaddrinfo(list);
+    return endpoints;
+}
+
+std::unique_ptr<Socket> ConnectEndpoint(const Endpoint& endpoint, int timeoutMs,
+                                        ConnectFailure* failure)
 {
     ConnectFailure local;
     ConnectFailure& f = failure != nullptr ? *failure : local;
@@ -189,22 +224,19 @@ std::unique_ptr<Socket> ConnectTcp(const std::string& host, std::uint16_t port, 
     }
     const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
     addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
+    hints.ai_flags = AI_NUMERICHOST;
     addrinfo* list = nullptr;
-    const int lookup = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
-    if (lookup != 0) {
+    const int parsed =
+        getaddrinfo(endpoint.address.c_str(), std::to_string(endpoint.port).c_str(), &hints, &list);
+    if (parsed != 0) {
         f.kind = ConnectFailureKind::kHostNotFound;
-        f.systemText = SystemText(lookup);
+        f.systemText = SystemText(parsed);
         return nullptr;
     }
     int error = WSAETIMEDOUT;
-    SOCKET s = INVALID_SOCKET;
-    for (const addrinfo* a = list; a != nullptr && s == INVALID_SOCKET && Clock::now() < end;
-         a = a->ai_next) {
-        s = ConnectOne(*a, end, &error);
-    }
+    const SOCKET s = ConnectOne(*list, end, &error);
     freeaddrinfo(list);
     if (s == INVALID_SOCKET) {
         f = FailureOf(error);

@@ -50,6 +50,8 @@ public:
     std::vector<std::string> TakeRefusals();
 
     bool SendsBinary() const { return options_[kBinary].us; }
+    // Whether the server has answered the offer of binary transmission, either way.
+    bool BinaryAnswered() const { return !options_[kBinary].usAsked; }
     bool ReceivesBinary() const { return options_[kBinary].him; }
     bool ComPortAgreed() const { return options_[kComPort].us; }
 

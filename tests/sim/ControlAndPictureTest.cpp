@@ -151,6 +151,26 @@ TEST(CommandLine, OptionsAreRead)
     EXPECT_TRUE(ParseCommandLine({"--help"}).help);
 }
 
+// --listen takes the address as the simulator prints it after "tcp://", an IPv6 host in its
+// brackets too.
+TEST(CommandLine, ListenTakesTheAddressAsPrinted)
+{
+    const struct {
+        const char* arg;
+        const char* host;
+        int port;
+    } cases[] = {{"4001", "127.0.0.1", 4001},
+                 {"0.0.0.0:0", "0.0.0.0", 0},
+                 {"[::1]:0", "::1", 0},
+                 {"[fe80::1]:4001", "fe80::1", 4001}};
+    for (const auto& c : cases) {
+        const ParsedCommandLine p = ParseCommandLine({"--listen", c.arg});
+        EXPECT_TRUE(p.error.empty()) << c.arg << ": " << p.error;
+        EXPECT_EQ(p.options.listenHost, c.host) << c.arg;
+        EXPECT_EQ(p.options.listenPort, c.port) << c.arg;
+    }
+}
+
 TEST(CommandLine, DefaultLinkFollowsXdgRuntimeDir)
 {
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
