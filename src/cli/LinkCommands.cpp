@@ -71,6 +71,10 @@ int Connect(CliSession& session, const CliOptions& options, bool waitForRead)
 {
     QString reason;
     if (!session.Open(&reason)) {
+        if (Interrupted()) {
+            PrintError(QStringLiteral("interrupted"));
+            return kInterrupted;
+        }
         PrintError(QStringLiteral("port %1 not opened: %2").arg(session.DeviceName(), reason));
         return kPortNotOpened;
     }

@@ -1,24 +1,15 @@
 #include "serial/PortSearch.h"
 
 #include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "serial/DeviceNames.h"
+#include "serial/NetworkNames.h"
+#include "serial/NetworkOpen.h"
 #include "serial/TComm64.h"
 #include "shell/LanguageTexts.h"
 
 namespace zorva {
-
-namespace {
-constexpr std::chrono::milliseconds kOpenCheck{10};
-} // namespace
-
-struct PortSearch::OpenAttempt {
-    std::mutex mutex;
-    bool abandoned = false; // the search no longer wants it: the thread closes what it opened
-    std::unique_ptr<OpenedDevice> device; // the thread's result, until the search takes it
-};
 
 PortLine LineOf(const TComm64& port, bool dtr, bool rts)
 {
@@ -26,24 +17,11 @@ PortLine LineOf(const TComm64& port, bool dtr, bool rts)
 }
 
 PortSearch::PortSearch(PortProbe probe, QObject* parent)
-    : QObject(parent), probe_(std::move(probe)), opener_(OpenDevice)
+    : QObject(parent), probe_(std::move(probe)), opener_(OpenPortNamed), openLimit_(kOpenWait)
 {
-    openCheck_.setInterval(kOpenCheck);
-    connect(&openCheck_, &QTimer::timeout, this, &PortSearch::CheckOpen);
     answerWait_.setSingleShot(true);
     answerWait_.setInterval(kAnswerWait);
-    connect(&answerWait_, &QTimer::timeout, this, [this] {
-        if (attempt_) {
-            PortFailure failure;
-            failure.path = opening_;
-            failure.systemText =
-                Texts().txtPortOpenTooSlow.arg(std::chrono::duration<double>(openWait_).count());
-            PassOver(std::move(failure));
-            return;
-        }
-        ClosePort();
-        TryNext();
-    });
+    connect(&answerWait_, &QTimer::timeout, this, &PortSearch::OpenWaitEnded);
 }
 
 PortSearch::~PortSearch()
@@ -100,18 +78,25 @@ void PortSearch::TryNext()
         if (!running_) {
             return; // cancelled from a slot
         }
-        auto attempt = std::make_shared<OpenAttempt>();
-        std::thread([attempt, opener = opener_, candidate, path = ResolveDeviceName(candidate)] {
-            auto opened = std::make_unique<OpenedDevice>(opener(candidate, path));
-            const std::lock_guard lock(attempt->mutex);
-            if (!attempt->abandoned) {
-                attempt->device = std::move(opened);
-            }
-        }).detach();
-        attempt_ = std::move(attempt);
+        port_ = std::make_unique<TComm64>();
+        ApplyPortRSDefaults(*port_);
+        port_->setMonitorEvents({evRxChar});
+        port_->setBaudRate(line_.baudRate);
+        port_->setParity(line_.parity);
+        port_->setStopbits(line_.stopbits);
+        port_->setDatabits(line_.databits);
+        port_->setOnRxCharSignal([this](QObject*, std::int32_t count) { Received(count); });
+        port_->setOpener(opener_);
+        port_->setOnOpenEnded([this] { Probe(); });
+        port_->setDeviceName(candidate);
+        port_->Open();
         opening_ = candidate;
-        openCheck_.start();
-        answerWait_.start(openWait_);
+        // A network port bounds its own open, name look-up and connect alike.
+        openLimit_ =
+            serial::IsNetworkName(device.toStdString())
+                ? std::max(openWait_, std::chrono::milliseconds(kNetworkOpenLimitMs) + kAnswerWait)
+                : openWait_;
+        answerWait_.start(openLimit_);
         return;
     }
     if (running_) {
@@ -120,33 +105,24 @@ void PortSearch::TryNext()
     }
 }
 
-void PortSearch::CheckOpen()
+void PortSearch::OpenWaitEnded()
 {
-    std::unique_ptr<OpenedDevice> device;
-    {
-        const std::lock_guard lock(attempt_->mutex);
-        device = std::move(attempt_->device);
-    }
-    if (!device) {
+    if (port_ && port_->Opening()) {
+        PortFailure failure;
+        failure.path = opening_;
+        failure.systemText =
+            Texts().txtPortOpenTooSlow.arg(std::chrono::duration<double>(openLimit_).count());
+        PassOver(std::move(failure));
         return;
     }
-    openCheck_.stop();
-    answerWait_.stop();
-    attempt_.reset();
-    Probe(std::move(*device));
+    ClosePort();
+    TryNext();
 }
 
-void PortSearch::Probe(OpenedDevice device)
+void PortSearch::Probe()
 {
-    port_ = std::make_unique<TComm64>();
-    ApplyPortRSDefaults(*port_);
-    port_->setMonitorEvents({evRxChar});
-    port_->setBaudRate(line_.baudRate);
-    port_->setParity(line_.parity);
-    port_->setStopbits(line_.stopbits);
-    port_->setDatabits(line_.databits);
-    port_->setOnRxCharSignal([this](QObject*, std::int32_t count) { Received(count); });
-    port_->Open(std::move(device));
+    answerWait_.stop();
+    port_->Open();
     if (!port_->Enabled()) {
         PassOver(port_->OpenFailure().value_or(PortFailure{}));
         return;
@@ -203,16 +179,10 @@ void PortSearch::Conclude()
     emit Finished();
 }
 
+// An open still running is abandoned with the port: what it brings later is closed.
 void PortSearch::ClosePort()
 {
     answerWait_.stop();
-    openCheck_.stop();
-    if (attempt_) {
-        const std::lock_guard lock(attempt_->mutex);
-        attempt_->abandoned = true;
-        attempt_->device.reset(); // opened after all, but too late
-    }
-    attempt_.reset();
     port_.reset();
 }
 

@@ -2,17 +2,17 @@
 // port component of its own with the line settings in force, sends one request and waits up to
 // kAnswerWait for an answer; the first port that answers is the result. Runs on the event loop
 // (timers and the component's receive events), so that a window stays responsive while it
-// runs, and can be cancelled. A device is opened on a thread of its own, since an open can block
-// for seconds (a Bluetooth port connecting); one that has not opened within kOpenWait is passed
-// over, and a handle it brings later is closed. Each device is tried once, under the first name
-// that stands for it. Ports passed over (not opened, no request taken) come with the reason.
+// runs, and can be cancelled. Each port is opened as the component opens it (PortOpener.h), on
+// a thread of its own, since an open can block for seconds (a Bluetooth port connecting); one
+// that has not opened within kOpenWait (a network port: within its own limits) is passed over,
+// and a handle it brings later is closed. Each device is tried once, under the first name that
+// stands for it. Ports passed over (not opened, no request taken) come with the reason.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <vector>
 
@@ -22,12 +22,12 @@
 #include <QTimer>
 
 #include "serial/CommTypes.h"
+#include "serial/PortOpener.h"
 #include "shell/PortFailure.h"
 
 namespace zorva {
 
 class TComm64;
-struct OpenedDevice;
 
 // What the search sends to each port, and how it recognises the answer among the bytes the
 // port has received since.
@@ -60,12 +60,13 @@ public:
     static constexpr std::chrono::milliseconds kAnswerWait{500};
     static constexpr std::chrono::milliseconds kOpenWait{3000};
     // Opens a candidate by its name and the path it stands for (resolved on this thread).
-    using Opener = std::function<OpenedDevice(const QString& candidate, const QString& path)>;
+    using Opener = PortOpenFunction;
 
     explicit PortSearch(PortProbe probe, QObject* parent = nullptr);
     ~PortSearch() override;
 
-    // How candidates are opened (OpenDevice unless set), and how long an open may take.
+    // How candidates are opened (OpenPortNamed unless set), and how long the open of a device
+    // may take.
     void setOpener(Opener opener, std::chrono::milliseconds openWait = kOpenWait);
 
     // Starts a search over `candidates` (device names as the port component takes them); the
@@ -81,12 +82,9 @@ signals:
     void Finished();
 
 private:
-    // One open running on its thread; whoever comes last (the thread or the search) ends it.
-    struct OpenAttempt;
-
     void TryNext();
-    void CheckOpen();
-    void Probe(OpenedDevice device);
+    void OpenWaitEnded();
+    void Probe();
     void PassOver(PortFailure failure);
     void Received(int count);
     void Conclude();
@@ -102,10 +100,9 @@ private:
     std::uint64_t generation_ = 0;
     Opener opener_;
     std::chrono::milliseconds openWait_ = kOpenWait;
-    std::shared_ptr<OpenAttempt> attempt_;
-    QString opening_;   // the candidate being opened
-    QStringList tried_; // the devices tried, as paths
-    QTimer openCheck_;
+    QString opening_;                     // the candidate being opened
+    std::chrono::milliseconds openLimit_; // and how long it may take
+    QStringList tried_;                   // the devices tried, as paths
     std::unique_ptr<TComm64> port_;
     std::vector<std::uint8_t> received_;
     QTimer answerWait_;

@@ -22,6 +22,7 @@
 #include "app/PortRSLink.h"
 #include "app/TForm1.h"
 #include "link/LinkCore.h"
+#include "serial/TComm64.h"
 #include "serial/TFormKonf.h"
 #include "shell/LanguageTexts.h"
 #include "sim/Simulator.h"
@@ -87,6 +88,12 @@ protected:
         form.Link()->RS2321Click();
         return shown;
     }
+    // One tick of the link, and the open it starts run to its end while the event loop runs.
+    static bool TickAndOpen(TForm1& form)
+    {
+        form.Link()->Tick();
+        return WaitUntil([&] { return !form.Port().Component().Opening(); });
+    }
     static int CountContaining(const QStringList& lines, const QString& part)
     {
         return static_cast<int>(lines.filter(part).size());
@@ -138,7 +145,7 @@ TEST_F(PortReasonTest, EachReasonIsShownWhereTheUserLooksAndLoggedOnce)
         form.Link()->Timer1().stop(); // the test ticks by itself
         form.Link()->setLogFilePath(dir_.filePath(QStringLiteral("run.log")));
         for (int tick = 0; tick < 3; ++tick) {
-            form.Link()->Tick();
+            ASSERT_TRUE(TickAndOpen(form));
         }
         EXPECT_EQ(form.StatusBarText(), QStringLiteral("COM1 closed"));
         EXPECT_EQ(form.StatusBarPanel1Text(), c.english);
@@ -153,7 +160,7 @@ TEST_F(PortReasonTest, EachReasonIsShownWhereTheUserLooksAndLoggedOnce)
         if (c.locked) {
             // The other program lets go: the port opens and the panel empties.
             ::close(holder);
-            form.Link()->Tick();
+            ASSERT_TRUE(TickAndOpen(form));
             EXPECT_EQ(form.StatusBarText(), QStringLiteral("COM1 opened"));
             EXPECT_TRUE(form.StatusBarPanel1Text().isEmpty());
         }

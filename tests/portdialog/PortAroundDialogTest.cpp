@@ -19,6 +19,7 @@
 #include "serial/TComm64.h"
 #include "serial/TFormKonf.h"
 #include "shell/LanguageTexts.h"
+#include "support/OpenNow.h"
 
 namespace zorva {
 namespace {
@@ -123,7 +124,7 @@ protected:
 
 TEST_F(PortAroundDialogTest, OpenPortIsClosedWhileShownAndTheReopenReachesThePickedDevice)
 {
-    port_.Open();
+    test::OpenNow(port_);
     ASSERT_TRUE(port_.Enabled());
     EXPECT_FALSE(first_.HungUp());
 
@@ -144,7 +145,7 @@ TEST_F(PortAroundDialogTest, OpenPortIsClosedWhileShownAndTheReopenReachesThePic
     // What the menu item does around the dialog.
     port_.Close();
     dialog->exec();
-    port_.Open();
+    test::OpenNow(port_);
 
     EXPECT_FALSE(enabledWhileShown);
     EXPECT_TRUE(firstHungUpWhileShown);

@@ -1,5 +1,6 @@
 // The search for the port a module answers on, over real lines: a silent pseudo-terminal, one
-// held by another port component, and the module simulator.
+// held by another port component, the module simulator, and the simulator behind a network
+// address.
 #include "serial/PortSearch.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <future>
 
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "PtyPair.h"
@@ -16,6 +18,9 @@
 #include "serial/TComm64.h"
 #include "shell/LanguageTexts.h"
 #include "sim/Simulator.h"
+#include "sim/TcpBridge.h"
+#include "support/LoopbackListener.h"
+#include "support/OpenNow.h"
 #include "support/WaitUntil.h"
 
 namespace zorva {
@@ -33,7 +38,7 @@ TEST(PortSearch, FindsTheModuleSendingOneStatusRequestAndPassingOverWhatCannotOp
     test::PtyPair held;
     TComm64 holder;
     holder.setDeviceName(QString::fromStdString(held.Path()));
-    holder.Open();
+    test::OpenNow(holder);
     ASSERT_TRUE(holder.Enabled());
 
     const QString silentPath = QString::fromStdString(silent.Path());
@@ -76,7 +81,7 @@ TEST(PortSearch, FindsTheModuleSendingOneStatusRequestAndPassingOverWhatCannotOp
     EXPECT_FALSE(search.Running());
     EXPECT_TRUE(search.Result().cancelled);
     holder.setDeviceName(silentPath);
-    holder.Open();
+    test::OpenNow(holder);
     EXPECT_TRUE(holder.Enabled());
 }
 
@@ -136,7 +141,7 @@ TEST(PortSearch, AnswersForEveryCandidateWithoutWaitingForABlockedOpen)
     TComm64 holder;
     holder.setDeviceName(slowPath);
     EXPECT_TRUE(test::WaitUntil([&] {
-        holder.Open();
+        test::OpenNow(holder);
         return holder.Enabled();
     }));
 
@@ -159,6 +164,36 @@ TEST(PortSearch, AnswersForEveryCandidateWithoutWaitingForABlockedOpen)
     ASSERT_TRUE(test::WaitUntil([&] { return opening == 2; }));
     blocked.reset();
     never.set_value();
+}
+
+// A COM name whose alias is a network address is opened as the link opens it: the module behind
+// the serial device server is found under that name, after a port that refuses the connection.
+TEST(PortSearch, FindsTheModuleBehindAnAliasNamingANetworkAddress)
+{
+    QTemporaryDir dir;
+    sim::Options options;
+    options.linkPath = dir.filePath(QStringLiteral("module.tty")).toStdString();
+    sim::Simulator module(options);
+    std::string error;
+    ASSERT_TRUE(module.Start(&error)) << error;
+    sim::TcpBridge bridge;
+    ASSERT_TRUE(bridge.Listen("127.0.0.1", 0, &error)) << error;
+    bridge.Start(module.linkPath());
+    test::LoopbackListener refusing;
+    refusing.Release();
+    QSettings settings(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    settings.setValue(QStringLiteral("ports/COM3"),
+                      QStringLiteral("tcp://127.0.0.1:%1").arg(refusing.port));
+    settings.setValue(QStringLiteral("ports/COM4"), QString::fromStdString(bridge.address()));
+    settings.sync();
+
+    PortSearch search(StatusProbe());
+    search.Start({QStringLiteral("COM3"), QStringLiteral("COM4")}, PortLine{});
+    ASSERT_TRUE(test::WaitUntil([&] { return !search.Running(); }, 30000));
+    EXPECT_EQ(search.Result().found, QStringLiteral("COM4"));
+    ASSERT_EQ(search.Result().passedOver.size(), 1u);
+    EXPECT_EQ(search.Result().passedOver[0].kind, PortFailure::Kind::kRefused);
+    settings.remove(QStringLiteral("ports"));
 }
 
 } // namespace
