@@ -11,6 +11,13 @@ namespace {
 const QString kPortByteValue = QStringLiteral("cm");
 const QString kFullPortNameValue = QStringLiteral("cmn");
 
+// A name kept in full beside "cm": one the platform opens as its own device, and a network
+// address on every platform, so that it comes back whatever COM aliases exist.
+bool KeptInFull(const QString& name)
+{
+    return PortNameIsItsDevice(name) || serial::IsNetworkName(name.toStdString());
+}
+
 } // namespace
 
 int PortNumberFromStored(std::uint8_t stored)
@@ -51,7 +58,7 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
         return false;
     }
     QString fullName = RegReadString(kRegKey, kFullPortNameValue);
-    if (!PortNameIsItsDevice(fullName)) {
+    if (!KeptInFull(fullName)) {
         fullName.clear();
     }
     *deviceName = StartDeviceName(cm, fullName);
@@ -60,8 +67,11 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
 
 void WriteFullPortName(const QString& deviceName)
 {
-    if (PortNameIsItsDevice(deviceName)) {
+    if (KeptInFull(deviceName)) {
         RegWriteString(kRegKey, kFullPortNameValue, deviceName);
+    } else if (!RegReadString(kRegKey, kFullPortNameValue).isEmpty()) {
+        // An address kept before must not come back under a COM name of the same digit.
+        RegWriteString(kRegKey, kFullPortNameValue, QString());
     }
 }
 

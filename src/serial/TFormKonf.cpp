@@ -22,6 +22,7 @@
 #include "serial/ComNames.h"
 #include "serial/DeviceNames.h"
 #include "serial/NetworkNames.h"
+#include "serial/NetworkOpen.h"
 #include "serial/TComm64.h"
 #include "shell/FormPlacement.h"
 #include "shell/LanguageTexts.h"
@@ -299,8 +300,8 @@ void TFormKonf::CCB1Change(int index)
 void TFormKonf::done(int result)
 {
     Search->Cancel();
-    if (result == QDialog::Accepted) {
-        TakeTypedAddress();
+    if (result == QDialog::Accepted && !TakeTypedName()) {
+        return; // stays open; the note under the list says what is wrong
     }
     if (pendingAlias_) {
         SetPortAlias(pendingAlias_->name, pendingAlias_->path);
@@ -309,11 +310,32 @@ void TFormKonf::done(int result)
     QDialog::done(result);
 }
 
-void TFormKonf::TakeTypedAddress()
+bool TFormKonf::TakeTypedName()
 {
     const QString typed = CCB1->currentText().trimmed();
-    if (CCB1->findText(typed) >= 0 || !serial::ParseNetworkName(typed.toStdString())) {
-        return; // a pick from the list, taken already, or nothing usable
+    if (typed.isEmpty() || CCB1->findText(typed) >= 0 ||
+        typed.compare(port_.DeviceName(), Qt::CaseInsensitive) == 0) {
+        return true; // a pick from the list, taken already, or the port in force
+    }
+    const auto named = std::find_if(entries_.begin(), entries_.end(), [&](const PortEntry& e) {
+        return e.name.compare(typed, Qt::CaseInsensitive) == 0;
+    });
+    if (named != entries_.end()) {
+        const auto index = static_cast<int>(named - entries_.begin());
+        CCB1->setCurrentIndex(index);
+        CCB1Change(index);
+        return note_.isEmpty();
+    }
+    if (!serial::IsNetworkName(typed.toStdString())) {
+        note_ = Texts().txtNotAPortName.arg(typed);
+        ShowReason();
+        return false;
+    }
+    if (const PortFailure::AddressProblem problem = AddressProblemOf(typed);
+        problem != PortFailure::AddressProblem::kNone) {
+        note_ = Texts().txtPortBadAddress.arg(typed, AddressProblemText(problem));
+        ShowReason();
+        return false;
     }
     pendingAlias_.reset();
     if (PortNameIsItsDevice(typed)) {
@@ -326,8 +348,9 @@ void TFormKonf::TakeTypedAddress()
         }
         port_.setDeviceName(choice->name);
     } else {
-        port_.setDeviceName(typed);
+        port_.setDeviceName(typed); // kept in full, whatever aliases exist (StoredPort.h)
     }
+    return true;
 }
 
 void TFormKonf::SelectDeviceInForce()
@@ -336,7 +359,15 @@ void TFormKonf::SelectDeviceInForce()
     for (int i = 0; i < CCB1->count(); ++i) {
         names.append(CCB1->itemData(i).toString());
     }
-    CCB1->setCurrentIndex(PortSelectionIndex(names, port_.DeviceName()));
+    const QString inForce = port_.DeviceName();
+    // A network address in force is no entry of the list: shown as it is, not as the first.
+    if (serial::IsNetworkName(inForce.toStdString()) &&
+        !names.contains(inForce, Qt::CaseInsensitive)) {
+        CCB1->setCurrentIndex(-1);
+        CCB1->setEditText(inForce);
+        return;
+    }
+    CCB1->setCurrentIndex(PortSelectionIndex(names, inForce));
 }
 
 void TFormKonf::ShowReason()

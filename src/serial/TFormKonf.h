@@ -111,8 +111,11 @@ public:
     QButtonGroup* StopBitsItems = nullptr;
     QButtonGroup* ParityItems = nullptr;
 
-    // Closing stores the alias of the latest pick, when it needs one.
-    // OK and Enter also take a network address typed into the port box.
+    // Closing stores the alias of the latest pick, when it needs one. OK and Enter also take
+    // what was typed into the port box: a listed port's name, or a network address, which is
+    // remembered under a COM name with an alias where one is free, else in full. Anything else
+    // (a malformed address) is refused with what is wrong with it, the dialog staying open and
+    // the port in force unchanged.
     void done(int result) override;
 
 protected:
@@ -125,7 +128,7 @@ private:
     void FillPortList();
     void ShowReason();
     void SelectDeviceInForce();
-    void TakeTypedAddress();
+    bool TakeTypedName();
     void SearchTrying(const QString& candidate);
     void SearchFinished();
 

@@ -250,6 +250,85 @@ TEST_F(TFormKonfTest, TypedNetworkAddressIsTakenByEnterOnly)
     d->hide();
 }
 
+// Typed text that is no address: OK and Enter say what is wrong under the list and keep the
+// dialog open; the port in force stays.
+TEST_F(TFormKonfTest, MalformedTypedAddressIsRefusedWithWhatIsWrong)
+{
+    SetEnglishTexts();
+    const struct {
+        const char* typed;
+        const char* note;
+    } cases[] = {
+        {"tcp://10.0.0.5",
+         "tcp://10.0.0.5: malformed address: no port number after the host (tcp://HOST:PORT)"},
+        {"socket://10.0.0.5:0", "socket://10.0.0.5:0: malformed address: the port is a number "
+                                "from 1 to 65535"},
+        {"rfc2217://[::1]:99999", "rfc2217://[::1]:99999: malformed address: the port is a "
+                                  "number from 1 to 65535"},
+        {"tcp://:4001",
+         "tcp://:4001: malformed address: no host before the port (tcp://HOST:PORT)"},
+        {"tcp:/10.0.0.5:4001", "tcp:/10.0.0.5:4001: no such port in the list, and a network "
+                               "address begins with tcp://, socket:// or rfc2217://"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        auto d = MakeDialog();
+        QString note;
+        bool openAfterEnter = false;
+        WhenModalShows<TFormKonf>([&](TFormKonf* dialog) {
+            dialog->CCB1->lineEdit()->selectAll();
+            QTest::keyClicks(dialog->CCB1->lineEdit(), QLatin1String(c.typed));
+            QTest::keyClick(dialog->CCB1->lineEdit(), Qt::Key_Return);
+            openAfterEnter = dialog->isVisible();
+            note = dialog->LabelReason->isVisible() ? dialog->LabelReason->text() : QString();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        d->exec();
+        EXPECT_TRUE(openAfterEnter);
+        EXPECT_EQ(note.toStdString(), c.note);
+        EXPECT_EQ(port_.DeviceName(), QStringLiteral("COM2"));
+    }
+    EXPECT_TRUE(PortAliases().isEmpty());
+    SetPolishTexts();
+}
+
+// With every COM name taken by an alias, a typed address is the port in force as it is: the
+// dialog shows it as the address (not as the first entry), and it comes back after a restart.
+TEST_F(TFormKonfTest, TypedAddressWithNoComNameLeftIsKeptInFull)
+{
+    QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
+    for (int n = 1; n <= 8; ++n) {
+        store.setValue(QStringLiteral("ports/COM%1").arg(n), QStringLiteral("/dev/pts/%1").arg(n));
+    }
+    store.sync();
+    const QString address = QStringLiteral("rfc2217://127.0.0.1:4001");
+    auto d = MakeDialog();
+    WhenModalShows<TFormKonf>([&](TFormKonf* dialog) {
+        dialog->CCB1->lineEdit()->selectAll();
+        QTest::keyClicks(dialog->CCB1->lineEdit(), address);
+        QTest::keyClick(dialog->CCB1->lineEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(d->exec(), QDialog::Accepted);
+    EXPECT_EQ(port_.DeviceName(), address);
+    d->show();
+    EXPECT_EQ(d->CCB1->currentText(), address);
+    d->hide();
+
+    // What the main window's close stores, and its next start reads.
+    const std::uint8_t cm = PortByteFromDeviceName(port_.DeviceName());
+    RegWriteBytes(kRegKey, QStringLiteral("cm"), &cm, 1);
+    WriteFullPortName(port_.DeviceName());
+    QString restored;
+    ASSERT_TRUE(ReadStoredDeviceName(&restored));
+    EXPECT_EQ(restored, address);
+    // A COM name picked later is not overruled by the address kept before.
+    WriteFullPortName(QStringLiteral("COM2"));
+    const std::uint8_t two = 2;
+    RegWriteBytes(kRegKey, QStringLiteral("cm"), &two, 1);
+    ASSERT_TRUE(ReadStoredDeviceName(&restored));
+    EXPECT_EQ(restored, QStringLiteral("COM2"));
+}
+
 TEST_F(TFormKonfTest, PickWithNoComNameLeftSaysSoAndChangesNothing)
 {
     QSettings store(QStringLiteral("Nurvo"), QStringLiteral("QEN"));
