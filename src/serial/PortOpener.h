@@ -34,7 +34,8 @@ OpenedDevice OpenPortNamed(const QString& deviceName, const QString& path);
 OpenedDevice OpenDevice(const QString& deviceName, const QString& path);
 
 // How a port is opened: OpenPortNamed, or what a test puts in its place.
-using PortOpenFunction = std::function<OpenedDevice(const QString& deviceName, const QString& path)>;
+using PortOpenFunction =
+    std::function<OpenedDevice(const QString& deviceName, const QString& path)>;
 
 // The reason a device that was opened cannot serve (the driver refused the line, no event wait):
 // the system's words for `error`.

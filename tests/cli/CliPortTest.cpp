@@ -78,10 +78,10 @@ TEST(CliPort, ASpeedTheServerRefusesIsNamedOnStandardError)
     QTemporaryDir dir;
     FakeRfc2217Server server(9600);
     const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port());
-    const CliRun run = Cli(dir, {QStringLiteral("--port"), address, QStringLiteral("--lang"),
-                                 QStringLiteral("en"), QStringLiteral("--timeout"),
-                                 QStringLiteral("1"), QStringLiteral("--quiet"),
-                                 QStringLiteral("status")});
+    const CliRun run =
+        Cli(dir, {QStringLiteral("--port"), address, QStringLiteral("--lang"), QStringLiteral("en"),
+                  QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("--quiet"),
+                  QStringLiteral("status")});
     EXPECT_EQ(run.exit, 4) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(address + QStringLiteral(": the port server refused a setting: "
                                                           "115200 bit/s")))

@@ -55,8 +55,8 @@ private:
             return;
         }
         std::this_thread::sleep_for(answerDelay_);
-        const std::uint8_t agree[] = {kIac, 253, 0, kIac, 251, 0, kIac, 253, 3,
-                                      kIac, 251, 3, kIac, 253, kComPort};
+        const std::uint8_t agree[] = {kIac, 253,  0,   kIac, 251,  0,   kIac,    253,
+                                      3,    kIac, 251, 3,    kIac, 253, kComPort};
         Send(client, Bytes(agree, agree + sizeof agree));
         Bytes sub;
         int state = 0; // 0 data, 1 after IAC, 2 option byte, 3 subnegotiation, 4 IAC in it
@@ -106,7 +106,9 @@ private:
             return;
         }
         if (sub[1] == 1 && baudAnswer_ != 0) {
-            sub = {kComPort, 1, static_cast<std::uint8_t>(baudAnswer_ >> 24),
+            sub = {kComPort,
+                   1,
+                   static_cast<std::uint8_t>(baudAnswer_ >> 24),
                    static_cast<std::uint8_t>(baudAnswer_ >> 16),
                    static_cast<std::uint8_t>(baudAnswer_ >> 8),
                    static_cast<std::uint8_t>(baudAnswer_)};
