@@ -108,13 +108,11 @@ struct PortOpening::Shared {
 };
 
 PortOpening::PortOpening(const QString& deviceName, const QString& path,
-                         const PortOpenFunction& open, QObject* context,
-                         std::function<void()> ended)
+                         const PortOpenFunction& open, QObject* context, const char* endedSlot)
     : deviceName_(deviceName), path_(path), shared_(std::make_shared<Shared>())
 {
     const PortOpenFunction opener = open ? open : PortOpenFunction(OpenPortNamed);
-    std::thread([shared = shared_, opener, deviceName, path, context,
-                 ended = std::move(ended)]() mutable {
+    std::thread([shared = shared_, opener, deviceName, path, context, endedSlot] {
         OpenedDevice result = opener(deviceName, path);
         const std::lock_guard lock(shared->mutex);
         if (shared->abandoned) {
@@ -122,25 +120,10 @@ PortOpening::PortOpening(const QString& deviceName, const QString& path,
         }
         shared->result = std::move(result);
         shared->ended = true;
-        // Posted while the opening still stands (its owner, `context`, with it); the owner
-        // finds out on its own thread whether it still does.
-        if (context != nullptr && ended) {
-            QMetaObject::invokeMethod(
-                context,
-                [weak = std::weak_ptr<Shared>(shared), ended = std::move(ended)] {
-                    const auto alive = weak.lock();
-                    if (!alive) {
-                        return;
-                    }
-                    {
-                        const std::lock_guard lock(alive->mutex);
-                        if (alive->abandoned) {
-                            return;
-                        }
-                    }
-                    ended();
-                },
-                Qt::QueuedConnection);
+        // Posted while the opening still stands, and with it its owner `context`. Nothing but
+        // the call crosses over: the owner looks at the state it shares with this thread.
+        if (context != nullptr && endedSlot != nullptr) {
+            QMetaObject::invokeMethod(context, endedSlot, Qt::QueuedConnection);
         }
     }).detach();
 }
@@ -159,6 +142,15 @@ bool PortOpening::Ended() const
 {
     const std::lock_guard lock(shared_->mutex);
     return shared_->ended;
+}
+
+bool PortOpening::TakeEnd()
+{
+    if (endTaken_ || !Ended()) {
+        return false;
+    }
+    endTaken_ = true;
+    return true;
 }
 
 OpenedDevice PortOpening::Take()

@@ -41,13 +41,14 @@ using PortOpenFunction =
 // the system's words for `error`.
 PortFailure DeviceFailure(const QString& deviceName, const QString& path, int error);
 
-// One open running on a thread of its own. `ended` runs on the thread of `context` once the open
-// has ended, unless this object is gone by then. Destroying it before the open has ended
-// abandons the open: a port it brings later is closed on its thread.
+// One open running on a thread of its own. Once it has ended, the slot `endedSlot` (no
+// arguments) of `context` is invoked on that object's thread, unless this object is gone by
+// then; the slot asks TakeEnd whether it is news. Destroying this object before the open has
+// ended abandons the open: a port it brings later is closed on its thread.
 class PortOpening {
 public:
     PortOpening(const QString& deviceName, const QString& path, const PortOpenFunction& open,
-                QObject* context, std::function<void()> ended);
+                QObject* context, const char* endedSlot);
     ~PortOpening();
     PortOpening(const PortOpening&) = delete;
     PortOpening& operator=(const PortOpening&) = delete;
@@ -55,6 +56,8 @@ public:
     const QString& deviceName() const { return deviceName_; }
     const QString& path() const { return path_; }
     bool Ended() const;
+    // Whether the open has ended and this is the first time it is asked (on the context's thread).
+    bool TakeEnd();
     // Once ended: the result (taken once).
     OpenedDevice Take();
 
@@ -63,6 +66,7 @@ private:
     QString deviceName_;
     QString path_;
     std::shared_ptr<Shared> shared_;
+    bool endTaken_ = false;
 };
 
 } // namespace zorva

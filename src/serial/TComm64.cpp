@@ -45,11 +45,7 @@ void TComm64::Open()
         // the previous attempt stays until this one ends, so that a port that stays away is
         // reported once, not once per attempt.
         Close();
-        opening_ = std::make_unique<PortOpening>(FDeviceName, path, opener_, this, [this] {
-            if (const auto handler = onOpenEnded_) {
-                handler();
-            }
-        });
+        opening_ = std::make_unique<PortOpening>(FDeviceName, path, opener_, this, "OpeningEnded");
         return;
     }
     if (!opening_->Ended()) {
@@ -123,6 +119,16 @@ void TComm64::Close()
         FTC32Thread.reset();
     }
     FHandle.reset();
+}
+
+void TComm64::OpeningEnded()
+{
+    // A late call for an open given up since finds another one, or none.
+    if (opening_ && opening_->TakeEnd()) {
+        if (const auto handler = onOpenEnded_) {
+            handler();
+        }
+    }
 }
 
 void TComm64::ThreadSignalled()

@@ -127,6 +127,8 @@ public:
 private slots:
     // Queued from the event thread: run its pending hand-over, or close after a hang-up.
     void ThreadSignalled();
+    // Queued from an open's thread: tell the handler of setOnOpenEnded, once per open.
+    void OpeningEnded();
 
 private:
     void Start(std::unique_ptr<serial::SerialPort> port, const QString& path);
