@@ -60,10 +60,19 @@ QString LinkCore::languageDir() const
 
 // Writes a request and logs it under its command's tag; a failed write is still logged, as the
 // line records what the program sent, not what reached the module.
-void LinkCore::Send(const Bytes& frame)
+std::uint64_t LinkCore::Send(const Bytes& frame)
 {
     port_._Write_(frame.data(), static_cast<int>(frame.size()));
     view_.Memo1Add(QString::fromLatin1(CommandTag(frame[3])) + Hex(frame));
+    return order_.Sent(frame);
+}
+
+void LinkCore::setPictcnt(std::uint16_t value)
+{
+    pictcnt_ = value;
+    if (value == 0) {
+        pictureFrom_ = order_.NextSequence();
+    }
 }
 
 void LinkCore::Timer1Timer(const QObject* Sender)
@@ -238,9 +247,10 @@ void LinkCore::OpenPort()
         port_.DTR(dtrFlag_);
         port_.RTS(rtsFlag_);
     }
-    // Bytes of an earlier connection mean nothing on the new one.
+    // Bytes of an earlier connection mean nothing on the new one, nor do its requests.
     counters_.dropped += lcbuf_;
     lcbuf_ = 0;
+    order_.Forget();
     Timer1Timer(nullptr);
 }
 
