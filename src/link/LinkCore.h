@@ -131,6 +131,9 @@ public:
     std::span<const std::uint8_t> ReceiveBuffer() const { return {cbuf_.data(), lcbuf_}; }
     const Bytes& sbuf() const { return sbuf_; }
     QString FmwDate() const { return fmwDate_; }
+    // The latest configuration reply as the module sent it (over a cleared record), before any
+    // refresh of the editor; nothing before the first.
+    const std::optional<ConfigRecord::Image>& LatestRead() const { return latestRead_; }
     // The firmware date the module last reported on this link (FmwDate empties at once).
     QString ReportedFmwDate() const { return reportedFmwDate_; }
     bool Busy() const { return busy_; }
@@ -249,6 +252,10 @@ private:
     QString shownNote_;
 
     const ConfigHistory* history_ = nullptr;
+    std::optional<ConfigRecord::Image> latestRead_;
+    // The identifier of the record last given to the history on this connection; forgotten when
+    // the link is lost, since it may come back with another module.
+    std::optional<QString> keptIdentifier_;
     bool historyProblemShown_ = false; // since the history last took a record
 };
 

@@ -105,6 +105,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
     } else {
         // The link is lost: forget the module and everything pending.
         statbuf_.clear();
+        keptIdentifier_.reset();
         reportedFmwDate_.clear();
         pictcnt_ = kPictStopped;
         reset_ = false;
@@ -251,6 +252,7 @@ void LinkCore::OpenPort()
     counters_.dropped += lcbuf_;
     lcbuf_ = 0;
     order_.Forget();
+    keptIdentifier_.reset();
     Timer1Timer(nullptr);
 }
 

@@ -1,7 +1,7 @@
 // Which request a reply answers: in order, by code, never later than the truth.
-#include <gtest/gtest.h>
-
 #include "link/RequestOrder.h"
+
+#include <gtest/gtest.h>
 
 namespace zorva::test {
 namespace {
