@@ -25,6 +25,7 @@ const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss.zzz");
 const QString kExtension = QStringLiteral(".zrd");
 const QString kReadWord = QStringLiteral("read");
 const QString kWrittenWord = QStringLiteral("written");
+constexpr int kClaimTries = 100;
 
 QString FileName(const QString& module, const QDateTime& when, HistoryKind kind, int made)
 {
@@ -208,9 +209,22 @@ bool ConfigHistory::Keep(HistoryKind kind, const ConfigRecord::Image& record, co
     if (!QDir().mkpath(folder_)) {
         return false;
     }
-    const int made = mine.empty() ? 1 : mine.front().made + 1;
-    const QString path = QDir(folder_).filePath(FileName(module, when, kind, made));
+    // Another program (a fleet's other session, the window beside zorva-cli) may keep a file of
+    // a module of the same name at the same moment: the name is taken exclusively, or the next.
+    int made = mine.empty() ? 1 : mine.front().made + 1;
+    QString path;
+    for (int tries = 0;; ++tries, ++made) {
+        path = QDir(folder_).filePath(FileName(module, when, kind, made));
+        QFile claim(path);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            break;
+        }
+        if (!claim.exists() || tries == kClaimTries) {
+            return false;
+        }
+    }
     if (!SaveBlock(path, record)) {
+        QFile::remove(path);
         return false;
     }
     const QString former = HistoryModuleName(formerIdentifier);

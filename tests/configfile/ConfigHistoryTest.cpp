@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -101,6 +103,26 @@ TEST(ConfigHistoryTest, AVisitRunsBackToItsFirstReadAcrossAnIdentifierChange)
     // The next day is a visit of its own, and so is a module without files.
     EXPECT_TRUE(history.Visit(QStringLiteral("NEW"), today.addSecs(9 * 3600)).empty());
     EXPECT_TRUE(history.Visit(QStringLiteral("OTHER"), today).empty());
+}
+
+// Two programs keeping files of modules of one name at the same moment (a fleet of new modules):
+// each file keeps a name of its own, none replaces another.
+TEST(ConfigHistoryTest, FilesKeptAtTheSameMomentByTwoProgramsAreAllKept)
+{
+    QTemporaryDir dir;
+    const ConfigHistory history(dir.filePath(QStringLiteral("history")), kHistoryKeepDefault * 2);
+    const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9, 10));
+    const auto program = [&](int first) {
+        for (int i = first; i < first + kHistoryKeepDefault / 2; ++i) {
+            ConfigRecord module;
+            module.setPort(static_cast<std::uint16_t>(i + 1));
+            EXPECT_TRUE(history.Keep(HistoryKind::Written, module.FileImage(), when));
+        }
+    };
+    std::thread other(program, 0);
+    program(kHistoryKeepDefault / 2);
+    other.join();
+    EXPECT_EQ(history.List().size(), static_cast<std::size_t>(kHistoryKeepDefault));
 }
 
 } // namespace
