@@ -130,7 +130,7 @@ public:
     sim::Options options;
     std::unique_ptr<sim::Simulator> simulator;
     QStringList portCandidates; // what --port auto tries instead of the machine's ports
-    // The computer's clock as zorva-cli sees it, as faketime takes it: "-24h", "@2030-01-01 23:50:00".
+    // The computer's clock as zorva-cli sees it, in faketime's words ("-24h", "@2030-01-01 23:50").
     QString fakeTime;
 };
 

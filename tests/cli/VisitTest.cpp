@@ -62,8 +62,8 @@ TEST_F(Visit, ARepeatVisitReportsWhatChangedSinceItsFirstContact)
     run = Cli(report + QStringList{Path("r2.pdf")});
     ASSERT_EQ(run.exit, 0) << Show(run);
     const QString text = PdfText(Path("r2.pdf"));
-    ExpectLines(text, {"\\n\\s*Device identifier +\"ZRV0417\" +\"SHOP12\"\\s", "\\n\\s*Port +8080 +8081\\s",
-                       "The last write \\([^)]*\\) was verified"});
+    ExpectLines(text, {"\\n\\s*Device identifier +\"ZRV0417\" +\"SHOP12\"\\s",
+                       "\\n\\s*Port +8080 +8081\\s", "The last write \\([^)]*\\) was verified"});
     EXPECT_FALSE(text.contains(QStringLiteral("Nothing changed"))) << text.toStdString();
 
     fakeTime = QStringLiteral("@2030-01-01 23:50:00");
@@ -101,9 +101,9 @@ TEST_F(Visit, TheReportsPicturesAndRemarksSayWhatCame)
     options.picturesDir = Path("pictures").toStdString();
     options.faults.delayMs = 200;
     StartModule();
-    const CliRun run =
-        Cli({"--lang", "en", "report", Path("r.pdf"), "--remarks", "line one\nline two"},
-            "picture of camera A", [&](QProcess&) { ASSERT_EQ(simulator->Execute("error DD"), ""); });
+    const CliRun run = Cli(
+        {"--lang", "en", "report", Path("r.pdf"), "--remarks", "line one\nline two"},
+        "picture of camera A", [&](QProcess&) { ASSERT_EQ(simulator->Execute("error DD"), ""); });
     ASSERT_EQ(run.exit, 0) << Show(run);
     const QString text = PdfText(Path("r.pdf"));
     ExpectLines(text, {"Remarks +line one *\\n\\s*line two"});
