@@ -49,8 +49,8 @@ bool FleetRunner::Run(const std::vector<std::unique_ptr<FleetJob>>& jobs,
 
     std::function<void(std::size_t, ChildStep)> start;
     const auto finish = [&](Running* r) {
-        r->result.out = QString::fromUtf8(r->process->readAllStandardOutput());
-        r->result.err = QString::fromUtf8(r->process->readAllStandardError());
+        r->result.out += QString::fromUtf8(r->process->readAllStandardOutput());
+        r->result.err += QString::fromUtf8(r->process->readAllStandardError());
         const std::size_t job = r->job;
         const ChildResult result = r->result;
         for (auto it = running.begin(); it != running.end(); ++it) {
