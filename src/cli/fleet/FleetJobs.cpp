@@ -42,7 +42,12 @@ QString ChildReason(const ChildResult& result)
         const QString abnormal = QStringLiteral("zorva-cli ended abnormally");
         reason = reason.isEmpty() ? abnormal : abnormal + QStringLiteral(": ") + reason;
     }
-    return reason.isEmpty() ? QStringLiteral("exit code %1").arg(result.exit) : reason;
+    if (reason.isEmpty()) {
+        // Ended by the fleet before it could say anything (Windows without a console).
+        return result.stopped ? QStringLiteral("stopped")
+                              : QStringLiteral("exit code %1").arg(result.exit);
+    }
+    return reason;
 }
 
 void Fail(ModuleOutcome& outcome, const ChildResult& result)
