@@ -5,24 +5,13 @@
 
 namespace zorva::cli {
 
-namespace {
-
-// The template is prepared without a module, as write prepares its file.
-class OfflineLink final : public EditorLink {
-public:
-    void ResetPollCounter() override {}
-    QString FirmwareVersion() const override { return {}; }
-    bool StatusKnown() const override { return false; }
-};
-
-} // namespace
-
 bool PlanRecord(const ConfigRecord& templ, const InventoryModule& module, ConfigRecord& planned,
                 std::vector<InventoryProblem>& problems)
 {
     planned = templ;
     NetworkRecord network;
-    OfflineLink link;
+    // The template is prepared without a module, as write prepares its file.
+    OfflineEditorLink link;
     RecordEditing editing(planned, network, link);
     editing.ShowConfig();
     bool accepted = true;
