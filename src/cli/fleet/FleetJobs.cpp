@@ -106,6 +106,19 @@ protected:
         return QDir(settings_.outputFolder)
             .filePath(module_.name + u'.' + QLatin1String(extension));
     }
+    // The end of a command that makes one file of the output folder: "`what` FILE", or why not.
+    std::optional<ChildStep> FileMade(const ChildResult& result, const char* extension,
+                                      const char* what)
+    {
+        if (result.exit != kDone) {
+            Fail(outcome_, result);
+            return std::nullopt;
+        }
+        const QString file = QDir::toNativeSeparators(OutputFile(extension));
+        outcome_.result = QLatin1String(what) + u' ' + file;
+        outcome_.details.insert(QStringLiteral("file"), file);
+        return std::nullopt;
+    }
 
     const FleetSettings& settings_;
     const InventoryModule& module_;
@@ -164,14 +177,7 @@ public:
     ChildStep First() override { return Step({QStringLiteral("read"), OutputFile("zrd")}); }
     std::optional<ChildStep> After(const ChildResult& result, bool) override
     {
-        if (result.exit != kDone) {
-            Fail(outcome_, result);
-        } else {
-            const QString file = QDir::toNativeSeparators(OutputFile("zrd"));
-            outcome_.result = QStringLiteral("read into ") + file;
-            outcome_.details.insert(QStringLiteral("file"), file);
-        }
-        return std::nullopt;
+        return FileMade(result, "zrd", "read into");
     }
 };
 
@@ -274,14 +280,7 @@ public:
     }
     std::optional<ChildStep> After(const ChildResult& result, bool) override
     {
-        if (result.exit != kDone) {
-            Fail(outcome_, result);
-        } else {
-            const QString file = QDir::toNativeSeparators(OutputFile("pdf"));
-            outcome_.result = QStringLiteral("report in ") + file;
-            outcome_.details.insert(QStringLiteral("file"), file);
-        }
-        return std::nullopt;
+        return FileMade(result, "pdf", "report in");
     }
 };
 

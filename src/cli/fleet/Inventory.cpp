@@ -220,14 +220,20 @@ private:
             return;
         }
         // Windows and most Mac disks take SITE-1 and site-1 for one file.
-        const QString key = module.name.toCaseFolded();
-        if (const auto it = names_.find(key); it != names_.end()) {
+        Once(names_, module.name.toCaseFolded(), module, label, module.name, "name");
+    }
+
+    // `key` taken by the first row that has it; a later row is named with that one.
+    void Once(std::map<QString, int>& taken, const QString& key, const InventoryModule& module,
+              const QString& label, const QString& value, const char* what)
+    {
+        if (const auto it = taken.find(key); it != taken.end()) {
             Problem(module.row, label,
-                    QStringLiteral("%1 is already the name of row %2")
-                        .arg(module.name)
+                    QStringLiteral("%1 is already the %2 of row %3")
+                        .arg(value, QLatin1String(what))
                         .arg(it->second));
         } else {
-            names_[key] = module.row;
+            taken[key] = module.row;
         }
     }
 
@@ -263,14 +269,7 @@ private:
         } else {
             key = portIdentity_ ? portIdentity_(module.port) : module.port;
         }
-        if (const auto it = ports_.find(key); it != ports_.end()) {
-            Problem(module.row, label,
-                    QStringLiteral("%1 is already the port of row %2")
-                        .arg(module.port)
-                        .arg(it->second));
-        } else {
-            ports_[key] = module.row;
-        }
+        Once(ports_, key, module, label, module.port, "port");
     }
 
     const CsvTable& table_;
