@@ -7,23 +7,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "common/ChildProcess.h"
 #include "common/Figures.h"
 #include "common/WorkFolder.h"
-
-extern char** environ;
 
 namespace {
 
@@ -45,39 +40,20 @@ struct Run {
 Run RunToEnd(const std::vector<std::string>& args, const std::string& output,
              const std::function<void(pid_t)>& whileRunning = {})
 {
-    std::vector<std::string> all = args;
-    std::vector<char*> argv;
-    for (std::string& a : all) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     Run run;
-    pid_t pid = -1;
+    ChildProcess child;
+    std::string error;
     const auto start = Clock::now();
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
+    if (!child.Start(args[0], {args.begin() + 1, args.end()}, output, &error)) {
         return run;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    rusage usage{};
-    int status = 0;
-    for (;;) {
-        const pid_t done = wait4(pid, &status, whileRunning ? WNOHANG : 0, &usage);
-        if (done == pid) {
-            break;
-        }
-        if (done < 0) {
-            return run;
-        }
-        whileRunning(pid);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const pid_t pid = child.pid();
+    std::function<void()> sample;
+    if (whileRunning) {
+        sample = [&] { whileRunning(pid); };
     }
+    rusage usage{};
+    const int status = child.Wait(&usage, sample);
     run.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
