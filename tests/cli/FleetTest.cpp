@@ -4,6 +4,7 @@
 // named before any port is opened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -135,7 +136,7 @@ TEST_F(FleetRig, EachModuleAnswersForItselfInStatusPlanWriteReadAndReport)
                        "Sklep Łódź;%1;SKL01;8081;tajne1;\"Kamera B; przestawiona\"\r\n"
                        "Żabka 2;%2;ZAB02;8082;;\r\n"
                        "Cichy;%3;CIC03;;;\r\n"
-                       "Odmowa;%4;ODM04;8084;;\r\n"
+                       "Odmowa;%4;ODM04;8084;tajne4;\r\n"
                        "Krzywy;%5;KRZ05;8085;;\r\n")
             .arg(plain, QString::fromStdString(bridge.address()), silent, refusing, skewing)
             .toUtf8());
@@ -171,7 +172,7 @@ TEST_F(FleetRig, EachModuleAnswersForItselfInStatusPlanWriteReadAndReport)
                              "Krzywy (", "ps Port: 8080 -> 8085"}) {
         EXPECT_TRUE(plan.out.contains(QString::fromUtf8(part))) << part << Show(plan);
     }
-    EXPECT_FALSE((plan.out + plan.err).contains("tajne1")) << Show(plan);
+    EXPECT_FALSE((plan.out + plan.err).contains("tajne")) << Show(plan);
     for (const char* module : {"plain", "network", "silent", "refusing", "skewing"}) {
         EXPECT_EQ(WriteFrames(module), 0) << module;
     }
@@ -187,7 +188,7 @@ TEST_F(FleetRig, EachModuleAnswersForItselfInStatusPlanWriteReadAndReport)
     EXPECT_TRUE(write.out.endsWith("5 modules: 2 done, 3 failed: Cichy, Odmowa, Krzywy\n"))
         << Show(write);
     EXPECT_TRUE(write.err.contains("] Odmowa: failed (5)")) << Show(write);
-    EXPECT_FALSE((write.out + write.err).contains("tajne1")) << Show(write);
+    EXPECT_FALSE((write.out + write.err).contains("tajne")) << Show(write);
 
     // What each module holds now, read by the fleet.
     const CliRun read = Cli(common + QStringList{"fleet", "read", inventory, Path("kopie")});
@@ -210,6 +211,15 @@ TEST_F(FleetRig, EachModuleAnswersForItselfInStatusPlanWriteReadAndReport)
     EXPECT_EQ(json["Sklep Łódź"]["result"].toString(), "already as planned") << Show(again);
     EXPECT_EQ(json["Sklep Łódź"]["changes"].toArray().size(), 0) << Show(again);
     EXPECT_EQ(WriteFrames("plain"), 1);
+    // The password that the refusing module never took is planned again, and never shown.
+    const QJsonArray refused = json["Odmowa"]["changes"].toArray();
+    const auto pass = std::find_if(refused.begin(), refused.end(),
+                                   [](const QJsonValue& c) { return c["field"] == "pass"; });
+    ASSERT_NE(pass, refused.end()) << Show(again);
+    const QJsonObject secret = QJsonValue(*pass).toObject();
+    EXPECT_TRUE(secret["changed"].toBool()) << Show(again);
+    EXPECT_FALSE(secret.contains("to")) << Show(again);
+    EXPECT_FALSE(again.out.contains("tajne4")) << Show(again);
 
     const CliRun report = Cli(common + QStringList{"fleet", "report", inventory, Path("raporty"),
                                                    "--technician", "Jan Nowak"});
@@ -258,6 +268,28 @@ TEST_F(FleetRig, CtrlCLetsAWriteFinishAndASecondOneStopsIt)
     EXPECT_TRUE(Row(twice, "A").contains("state unknown: check it")) << Show(twice);
     EXPECT_TRUE(twice.out.endsWith("2 modules: 0 done, 1 state unknown: A, 1 not started\n"))
         << Show(twice);
+}
+
+// The fleet's command line: each mistake ends with exit code 2 and says what the command takes.
+TEST_F(FleetRig, CommandLineMistakesEndWithExitCode2)
+{
+    const std::pair<QStringList, const char*> cases[] = {
+        {{"fleet"}, "fleet takes status, read, write or report"},
+        {{"fleet", "erase", "x.csv"}, "fleet takes status, read, write or report"},
+        {{"fleet", "write", "x.csv"}, "fleet write takes TEMPLATE.zrd INVENTORY.csv"},
+        {{"fleet", "read", "x.csv"}, "fleet read takes INVENTORY.csv DIR"},
+        {{"fleet", "status", "x.csv", "--yes"}, "--yes is an option of fleet write"},
+        {{"fleet", "read", "x.csv", "d", "--technician", "N"},
+         "--technician is an option of fleet report"},
+        {{"fleet", "status", "x.csv", "--jobs", "0"}, "--jobs takes a number of modules"},
+        {{"--port", "COM1", "fleet", "status", "x.csv"}, "--port is not an option of fleet"},
+        {{"fleet", "status", "no.csv"}, "no.csv: cannot be read"},
+    };
+    for (const auto& [args, error] : cases) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.exit, 2) << Show(run);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(error))) << error << "\n" << Show(run);
+    }
 }
 
 struct InventoryCase {
