@@ -60,7 +60,9 @@ bool FleetRunner::Run(const std::vector<std::unique_ptr<FleetJob>>& jobs,
                 break;
             }
         }
-        if (std::optional<ChildStep> step = jobs[job]->After(result, handled == 0)) {
+        // A Ctrl+C not acted on yet counts already: no write starts after it.
+        const bool mayGoOn = handled == 0 && gInterrupts.load() == 0;
+        if (std::optional<ChildStep> step = jobs[job]->After(result, mayGoOn)) {
             start(job, std::move(*step));
         } else if (events_.done) {
             events_.done(job);
