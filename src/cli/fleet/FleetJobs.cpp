@@ -249,7 +249,7 @@ private:
             // Stopped or gone between the write frame and the read-back: nobody knows what the
             // module holds now.
             outcome_.exit = result.stopped ? kInterrupted : kFailed;
-            outcome_.result = QStringLiteral("state unknown: check it");
+            outcome_.result = QLatin1String(kStateUnknown);
             outcome_.reason = ChildReason(result);
         } else {
             Fail(outcome_, result);
@@ -305,7 +305,7 @@ std::unique_ptr<FleetJob> MakeFleetJob(const FleetSettings& settings, const Inve
 void NotStarted(ModuleOutcome& outcome)
 {
     outcome.exit = kInterrupted;
-    outcome.result = QStringLiteral("not started");
+    outcome.result = QLatin1String(kNotStarted);
     outcome.reason = QStringLiteral("interrupted first");
 }
 

@@ -30,6 +30,10 @@ struct FleetSettings {
     QString technician, remarks;
 };
 
+// The results that the summary counts apart from the other failures.
+inline constexpr char kStateUnknown[] = "state unknown: check it";
+inline constexpr char kNotStarted[] = "not started";
+
 struct ModuleOutcome {
     int exit = kDone;
     QString result;       // what happened, in a few words

@@ -84,10 +84,10 @@ Kind KindOf(const ModuleOutcome& outcome)
     if (outcome.exit == kDone) {
         return Kind::Done;
     }
-    if (outcome.result == QLatin1String("not started")) {
+    if (outcome.result == QLatin1String(kNotStarted)) {
         return Kind::NotStarted;
     }
-    if (outcome.result.startsWith(QLatin1String("state unknown"))) {
+    if (outcome.result == QLatin1String(kStateUnknown)) {
         return Kind::Unknown;
     }
     return outcome.exit == kInterrupted ? Kind::Interrupted : Kind::Failed;
