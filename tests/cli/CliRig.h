@@ -1,6 +1,5 @@
-// The rig of the zorva-cli cases: the real executable, run in a private folder (settings,
-// history, log) against the in-process module simulator on a pseudo-terminal behind the alias
-// COM1.
+// The rig of zorva-cli's tests: the real executable, run in a private folder with its own
+// settings, data and home, against simulated modules of the `sim` library.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -84,9 +83,9 @@ public:
     CliRun Cli(QStringList args, const QByteArray& marker = {},
                const std::function<void(QProcess&)>& act = {})
     {
-        const QStringList noPort = {QStringLiteral("show"), QStringLiteral("diff"),
+        const QStringList noPort = {QStringLiteral("show"),    QStringLiteral("diff"),
                                     QStringLiteral("history"), QStringLiteral("--version"),
-                                    QStringLiteral("--help")};
+                                    QStringLiteral("--help"),  QStringLiteral("fleet")};
         if (!args.contains(QStringLiteral("--port")) &&
             std::none_of(noPort.begin(), noPort.end(), [&](auto& a) { return args.contains(a); })) {
             args = QStringList{QStringLiteral("--port"), QStringLiteral("COM1")} + args;
