@@ -84,10 +84,12 @@ ParsedControlLine ParseControlLine(const std::string& line)
                needArgs(1)) {
         const auto on = OnOff(args[0]);
         const bool afterClock = name == "silent" && args[0] == "after-clock";
-        if (!on && !afterClock) {
+        const bool afterPicture = name == "silent" && args[0] == "after-picture";
+        if (!on && !afterClock && !afterPicture) {
             return fail("on or off");
         }
         c.kind = afterClock             ? Kind::SilentAfterClock
+                 : afterPicture         ? Kind::SilentAfterPicture
                  : name == "silent"     ? Kind::Silent
                  : name == "split"      ? Kind::Split
                  : name == "no-picture" ? Kind::NoPicture
@@ -135,6 +137,9 @@ ParsedControlLine ParseControlLine(const std::string& line)
         }
         c.kind = Kind::Delay;
         c.number = double(*n);
+    } else if (name == "dump" && needArgs(1)) {
+        c.kind = Kind::Dump;
+        c.text = args[0];
     } else if (name == "baud" && needArgs(1)) {
         const auto n = ParseInteger(args[0], 10, 0, 100'000'000);
         if (!n) {

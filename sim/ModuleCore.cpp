@@ -152,8 +152,11 @@ std::vector<Bytes> ModuleCore::OnFrame(std::span<const std::uint8_t> frame, Time
         return {BuildFrame(kRxResetAck)};
     case kCmdRdDhcp:
         return {BuildFrame(kRxNetwork, NetworkPayload())};
-    case kCmdPict:
-        return {AnswerPicture(payload, now)};
+    case kCmdPict: {
+        std::vector<Bytes> answer{AnswerPicture(payload, now)};
+        silent_ = silent_ || std::exchange(silentAfterPicture_, false);
+        return answer;
+    }
     default:
         return {ErrorFrame(kErrUnknownFrame)};
     }

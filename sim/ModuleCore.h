@@ -82,9 +82,18 @@ public:
     static Bytes ErrorFrame(std::uint8_t code);
     Bytes FirmwareDateFrame() const;
 
-    void SetSilent(bool on) { silent_ = on; }
+    // Off also ends a silence asked for after the next clock frame or picture request.
+    void SetSilent(bool on)
+    {
+        silent_ = on;
+        silentAfterClock_ = silentAfterClock_ && on;
+        silentAfterPicture_ = silentAfterPicture_ && on;
+    }
     // Falls silent right after the next clock frame, as a module that hangs on it.
     void SetSilentAfterClock() { silentAfterClock_ = true; }
+    // Falls silent right after answering the next picture request, as a module that hangs
+    // while it sends a picture.
+    void SetSilentAfterPicture() { silentAfterPicture_ = true; }
     void SetFirmware(int n) { firmware_ = n; }
     void SetCameras(std::uint8_t bits) { cameras_ = bits; }
     void SetInputs(std::uint8_t bits) { inputs_ = bits; }
@@ -120,6 +129,7 @@ private:
     int storeSkew_;
     bool silent_ = false;
     bool silentAfterClock_ = false;
+    bool silentAfterPicture_ = false;
     std::chrono::milliseconds resetSilence_;
     std::optional<TimePoint> resetUntil_;
     std::chrono::milliseconds eventEvery_;

@@ -1,7 +1,27 @@
 // Control commands: their effect on the module's thread and the calls that post them.
+#include <cstdio>
+
 #include "SimLoop.h"
 
 namespace zorva::sim {
+
+void SimLoop::Dump(const std::string& path, TimePoint now)
+{
+    const std::string part = path + ".part";
+    std::FILE* file = std::fopen(part.c_str(), "w");
+    if (file == nullptr) {
+        trace_.Note(now, "dump not written: " + path);
+        return;
+    }
+    const auto& bytes = core_.config().FileImage();
+    std::fputs("config", file);
+    for (std::size_t i = 0; i < kWriteImageSize; ++i) {
+        std::fprintf(file, " %02X", bytes[i]);
+    }
+    std::fprintf(file, "\nclock %s\n", core_.ClockText(now).c_str());
+    const bool written = std::fclose(file) == 0 && std::rename(part.c_str(), path.c_str()) == 0;
+    trace_.Note(now, (written ? "dump " : "dump not written: ") + path);
+}
 
 void SimLoop::Apply(const ControlCommand& c, TimePoint now)
 {
@@ -30,6 +50,9 @@ void SimLoop::Apply(const ControlCommand& c, TimePoint now)
         break;
     case Kind::SilentAfterClock:
         core_.SetSilentAfterClock();
+        break;
+    case Kind::SilentAfterPicture:
+        core_.SetSilentAfterPicture();
         break;
     case Kind::Unplug:
         if (line_.isOpen()) {
@@ -77,6 +100,9 @@ void SimLoop::Apply(const ControlCommand& c, TimePoint now)
         pacer_.SetBaud(static_cast<std::uint32_t>(c.number));
         break;
     case Kind::Wait:
+        break;
+    case Kind::Dump:
+        Dump(c.text, now);
         break;
     case Kind::Quit:
         quit_ = true;

@@ -65,6 +65,8 @@ private:
     };
 
     void Apply(const ControlCommand& command, TimePoint now);
+    // The configuration (175 bytes in hex) and the clock, put in place whole.
+    void Dump(const std::string& path, TimePoint now);
     void OnReadable(TimePoint now);
     void CutFrames(TimePoint now);
     void Send(const Bytes& frame, TimePoint readyAt);

@@ -284,6 +284,7 @@ the simulator keeps running when standard input ends; it stops on quit, SIGINT o
   fmwdate [YYYY-MM-DD] firmware date report
   silent on|off        stop answering, or answer again
   silent after-clock   stop answering right after the next clock frame
+  silent after-picture stop answering right after answering the next picture request
   unplug SECONDS       close the line; SECONDS later publish a new one under the same link
   firmware N | cameras HEX | inputs HEX     change the status
   reject-write on|off  refuse configuration writes
@@ -292,6 +293,8 @@ the simulator keeps running when standard input ends; it stops on quit, SIGINT o
   split on|off | garbage RATE | corrupt RATE | drop RATE | delay MS | baud N
                        change the faults and the pacing while running
   wait SECONDS         pause before the next command (useful in scripts)
+  dump FILE            write the configuration (bytes 0 to 174 in hex, "config ...") and
+                       the clock ("clock YYYY-MM-DD hh:mm:ss") to FILE, put in place whole
   quit                 stop the simulator
 
 Trace format (one line per event, time in seconds of CLOCK_MONOTONIC, which is

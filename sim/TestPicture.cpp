@@ -79,7 +79,7 @@ void OnJpegError(j_common_ptr info)
 } // namespace
 
 std::vector<std::uint8_t> EncodeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height,
-                                     int quality)
+                                     int quality, const std::string& comment)
 {
     if (width <= 0 || height <= 0 ||
         rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
@@ -107,6 +107,10 @@ std::vector<std::uint8_t> EncodeJpeg(const std::vector<std::uint8_t>& rgb, int w
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
+    if (!comment.empty()) {
+        jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
+                          static_cast<unsigned>(comment.size()));
+    }
     const std::size_t stride = static_cast<std::size_t>(width) * 3;
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(rgb.data() + info.next_scanline * stride);
@@ -152,7 +156,11 @@ std::vector<std::uint8_t> MakeTestPicture(int camera, unsigned counter,
     canvas.Text((canvas.width - TextWidth(count, 4)) / 2, 112, 4, count);
     canvas.Text((canvas.width - TextWidth(clockText, 2)) / 2, 160, 2, clockText);
     canvas.Text(6, 6, 2, "ZORVA SIM");
-    return EncodeJpeg(canvas.rgb, canvas.width, canvas.height, 80);
+    std::string comment = "ZORVA camera ";
+    comment += letter;
+    comment += " picture ";
+    comment += std::to_string(counter);
+    return EncodeJpeg(canvas.rgb, canvas.width, canvas.height, 80, comment);
 }
 
 } // namespace zorva::sim

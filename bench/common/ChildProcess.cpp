@@ -80,6 +80,26 @@ int ChildProcess::Stop(std::chrono::milliseconds grace)
     return status;
 }
 
+int ChildProcess::Wait(rusage* usage, const std::function<void()>& whileRunning)
+{
+    if (pid_ <= 0) {
+        return -1;
+    }
+    int status = 0;
+    for (;;) {
+        const pid_t done = wait4(pid_, &status, whileRunning ? WNOHANG : 0, usage);
+        if (done == pid_ || (done < 0 && errno != EINTR)) {
+            break;
+        }
+        if (done == 0) {
+            whileRunning();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    pid_ = -1;
+    return status;
+}
+
 bool WaitForPath(const std::string& path, std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -23,6 +25,10 @@ public:
     // SIGTERM, then SIGKILL if it has not ended within `grace`. Returns the exit status as
     // waitpid gives it, -1 when nothing ran.
     int Stop(std::chrono::milliseconds grace = std::chrono::seconds(10));
+    // Waits for its end, calling `whileRunning` every 5 ms meanwhile (when given). Its exit
+    // status as waitpid gives it, -1 when nothing ran; `usage` gets its resource use, the
+    // children it waited for included.
+    int Wait(rusage* usage, const std::function<void()>& whileRunning = {});
     bool Running() const;
 
     pid_t pid() const { return pid_; }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets of the inputs a user, a file or a port server brings (configuration
 # files, ini and language files, event patterns and arguments, stored settings, Telnet from a
-# serial device server) with clang, libFuzzer, ASan and UBSan, and runs each for 60 seconds on
-# a copy of its seed corpus. Exits non-zero when a fuzzer finds a fault.
+# serial device server, a fleet's inventory) with clang, libFuzzer, ASan and UBSan, and runs
+# each for 60 seconds on a copy of its seed corpus. Exits non-zero when a fuzzer finds a fault.
 #   ROOT=dir     the repository (default: this script's repository)
 #   JOBS=n       build jobs
 #   FUZZ_SECONDS=n   run time of each target (default 60)
@@ -11,7 +11,7 @@ root=${ROOT:-$(cd "$(dirname "$0")/../.." && pwd)}
 jobs=${JOBS:-2}
 seconds=${FUZZ_SECONDS:-60}
 build="$root/build-fuzz"
-targets=(configfile ini events settings telnet)
+targets=(configfile ini events settings telnet inventory)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF >/dev/null

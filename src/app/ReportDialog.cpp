@@ -2,9 +2,11 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -74,7 +76,23 @@ void ReportDialog::B_chooseClick()
                                                         QStringLiteral("PDF (*.pdf)"));
     if (!chosen.isEmpty()) {
         E_file->setText(QDir::toNativeSeparators(chosen));
+        replaceAgreed_ = File(); // the file dialog asked already
     }
+}
+
+void ReportDialog::accept()
+{
+    // The name offered has the minute in it: a second report of the same minute would replace
+    // the first.
+    const QString file = File();
+    if (file != replaceAgreed_ && QFileInfo::exists(file) &&
+        QMessageBox::question(this, Texts().txtReportTitle,
+                              Texts().txtReportReplace.arg(QDir::toNativeSeparators(file)),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    QDialog::accept();
 }
 
 } // namespace zorva

@@ -22,6 +22,8 @@ public:
     QString File() const;
 
     void B_chooseClick();
+    // Asks before an existing file is replaced, unless the file dialog asked already.
+    void accept() override;
 
     QLineEdit* E_technician = nullptr;
     QPlainTextEdit* M_remarks = nullptr;
@@ -29,6 +31,9 @@ public:
     QPushButton* B_choose = nullptr;
     QPushButton* B_write = nullptr;
     QPushButton* B_cancel = nullptr;
+
+private:
+    QString replaceAgreed_;
 };
 
 } // namespace zorva

@@ -26,6 +26,8 @@ class QToolButton;
 
 namespace zorva {
 
+struct ReportPicture;
+
 class ConfigHistory;
 class ConfigPanel;
 class IdleHook;
@@ -107,6 +109,7 @@ public:
     bool Polski1Checked() const override;
     void ShowWriteCheckNote(const QString& text) override;
     void NoteHistoryProblem(const QString& text) override;
+    void NoteModuleReport(const ModuleReport& report) override;
 
     // EditorLink.
     void ResetPollCounter() override;
@@ -176,6 +179,7 @@ private:
     void SetStatusGridFixedTexts();
     void PlaceStatusPanels();
     void ShowStatusBarPanel1();
+    bool TakeReportPicture(int camera, ReportPicture& picture);
 
     bool serviceMode_ = false;
     bool destroyed_ = false;
@@ -195,6 +199,9 @@ private:
     std::unique_ptr<ConfigHistory> history_;
     std::unique_ptr<LinkCore> link_;
     bool historyProblemShown_ = false; // once a run is enough
+    // What the module said instead of a picture, the latest and how many: the report's pictures.
+    ModuleReport latestModuleReport_;
+    int moduleReports_ = 0;
     TFormPict* previewForm_ = nullptr;
     IdleHook* idleHook_ = nullptr;
     std::unique_ptr<ConfigFileCommands> files_;

@@ -121,6 +121,12 @@ void TForm1::NoteHistoryProblem(const QString& text)
     }
 }
 
+void TForm1::NoteModuleReport(const ModuleReport& report)
+{
+    latestModuleReport_ = report;
+    ++moduleReports_;
+}
+
 void TForm1::ShowStatusBarPanel1()
 {
     // Why the port is closed matters more than the note on a write.

@@ -13,7 +13,7 @@ namespace {
 
 struct CommandRule {
     const char* name;
-    int files;
+    int files;           // -1: the command checks them itself
     QStringList options; // besides --lang, --quiet, --help and --version
 };
 
@@ -33,8 +33,41 @@ const std::vector<CommandRule>& Commands()
         {"events", 0, {port, timeout, json}},
         {"history", 0, {QStringLiteral("id"), json}},
         {"report", 1, {port, timeout, QStringLiteral("technician"), QStringLiteral("remarks")}},
+        {"fleet",
+         -1,
+         {timeout, json, QStringLiteral("jobs"), QStringLiteral("yes"),
+          QStringLiteral("technician"), QStringLiteral("remarks")}},
     };
     return commands;
+}
+
+// The subcommands of fleet and their files.
+QString FleetUsageError(const CliOptions& o, const QStringList& optionNames)
+{
+    static const std::vector<std::pair<QString, QString>> kSubcommands = {
+        {QStringLiteral("status"), QStringLiteral("INVENTORY.csv")},
+        {QStringLiteral("read"), QStringLiteral("INVENTORY.csv DIR")},
+        {QStringLiteral("write"), QStringLiteral("TEMPLATE.zrd INVENTORY.csv")},
+        {QStringLiteral("report"), QStringLiteral("INVENTORY.csv DIR")},
+    };
+    const QString sub = o.files.value(0);
+    const auto it = std::find_if(kSubcommands.begin(), kSubcommands.end(),
+                                 [&](const auto& s) { return s.first == sub; });
+    if (it == kSubcommands.end()) {
+        return QStringLiteral("fleet takes status, read, write or report");
+    }
+    if (o.files.size() != it->second.count(u' ') + 2) {
+        return QStringLiteral("fleet %1 takes %2").arg(sub, it->second);
+    }
+    const std::pair<const char*, const char*> only[] = {
+        {"yes", "write"}, {"technician", "report"}, {"remarks", "report"}};
+    for (const auto& [option, command] : only) {
+        if (optionNames.contains(QLatin1String(option)) && sub != QLatin1String(command)) {
+            return QStringLiteral("--%1 is an option of fleet %2")
+                .arg(QLatin1String(option), QLatin1String(command));
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -58,11 +91,13 @@ ParsedCli ParseCli(const QStringList& args)
     const QCommandLineOption id(QStringLiteral("id"), {}, QStringLiteral("ID"));
     const QCommandLineOption technician(QStringLiteral("technician"), {}, QStringLiteral("NAME"));
     const QCommandLineOption remarks(QStringLiteral("remarks"), {}, QStringLiteral("TEXT"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), {}, QStringLiteral("N"));
+    const QCommandLineOption yes(QStringLiteral("yes"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions(
-        {port, timeout, lang, quiet, json, set, camera, id, technician, remarks, help, version});
+    parser.addOptions({port, timeout, lang, quiet, json, set, camera, id, technician, remarks, jobs,
+                       yes, help, version});
     if (!parser.parse(QStringList{QStringLiteral("zorva-cli")} + args)) {
         return fail(parser.errorText());
     }
@@ -85,6 +120,14 @@ ParsedCli ParseCli(const QStringList& args)
         o.timeoutSeconds = parser.value(timeout).toInt(&ok);
         if (!ok || o.timeoutSeconds < 1 || o.timeoutSeconds > 3600) {
             return fail(QStringLiteral("--timeout takes whole seconds, 1 to 3600"));
+        }
+    }
+    o.yes = parser.isSet(yes);
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        o.jobs = parser.value(jobs).toInt(&ok);
+        if (!ok || o.jobs < 1 || o.jobs > 256) {
+            return fail(QStringLiteral("--jobs takes a number of modules, 1 to 256"));
         }
     }
     if (parser.isSet(lang)) {
@@ -118,7 +161,7 @@ ParsedCli ParseCli(const QStringList& args)
     if (rule == Commands().end()) {
         return fail(QStringLiteral("unknown command ") + o.command);
     }
-    if (o.files.size() != rule->files) {
+    if (rule->files >= 0 && o.files.size() != rule->files) {
         return fail(QStringLiteral("%1 takes %2 file name(s)").arg(o.command).arg(rule->files));
     }
     // An option the command would ignore is more likely a mistake than a wish.
@@ -127,6 +170,11 @@ ParsedCli ParseCli(const QStringList& args)
     for (const QString& name : parser.optionNames()) {
         if (!everywhere.contains(name) && !rule->options.contains(name)) {
             return fail(QStringLiteral("--%1 is not an option of %2").arg(name, o.command));
+        }
+    }
+    if (o.command == QLatin1String("fleet")) {
+        if (const QString error = FleetUsageError(o, parser.optionNames()); !error.isEmpty()) {
+            return fail(error);
         }
     }
     return parsed;
@@ -162,6 +210,17 @@ Commands:
                                   its configuration as read now, the fields changed since the
                                   first read today, one picture from each camera that is on
                                   (a camera whose picture cannot be had is named instead)
+  fleet status INVENTORY.csv      each module of the inventory (below): whether it answers or
+                                  why not, firmware, identifier, its clock against this
+                                  computer's, cameras present and on
+  fleet read INVENTORY.csv DIR    each module's configuration into DIR/NAME.zrd
+  fleet write TEMPLATE.zrd INVENTORY.csv [--yes]
+                                  reads each module and prints the plan: every field that the
+                                  template with the module's values would change, from what to
+                                  what (the password only as changed), and writes nothing; with
+                                  --yes writes each module whose plan is not empty, verified as
+                                  write verifies
+  fleet report INVENTORY.csv DIR  a service report of each module into DIR/NAME.pdf
 
 Options:
   --port NAME        the serial port: COM1, COM2, ... (also above COM8, such as COM12) or a
@@ -183,7 +242,8 @@ Options:
                      (default: the window program's)
   -q, --quiet        no progress on standard error
   --json             results as JSON: status and show one object, history one array,
-                     events one object a line
+                     events one object a line, fleet one object a module, then one
+                     {"summary": ...}
   --set F=V          change a field before writing; repeatable, applied in order with the
                      window's rules and ranges (fields below). A value out of range is refused
                      before the port is opened; so is a change of a field that the window
@@ -192,8 +252,11 @@ Options:
   --camera A-D       the camera of picture
   --id ID            the module whose configurations history lists (its device identifier)
   --technician NAME  the technician's name in the report (default: the name the window
-                     program's report dialog remembers)
-  --remarks TEXT     remarks for the report
+                     program's report dialog remembers); fleet report: for the modules whose
+                     row names none
+  --remarks TEXT     remarks for the report; fleet report: as --technician
+  --jobs N           fleet: how many modules at once (default 8)
+  --yes              fleet write: write the modules, not only plan
   -h, --help         this text
   --version          the program's version
   --                 the end of the options: what follows is the command and its files
@@ -215,6 +278,18 @@ Fields of --set:
   id                 at most 8 letters, digits or blanks
   pass               at most 16 printable ASCII characters
   tel tel2           at most 24 of %1
+
+The fleet's inventory is a CSV file as a spreadsheet saves it (UTF-8, a header row, comma or
+semicolon as the header uses, quoted fields), one module a row. Columns: name (required,
+unique, usable as a file name), port (required: any name that --port takes, one module a port),
+technician and remarks (fleet report), and any field of --set, whose value replaces the
+template's for that module (an empty cell keeps the template's). A problem of the inventory is
+named by row and column, and nothing is done: exit code 2. Each module runs as its own
+zorva-cli command would (same link, time-outs and exit codes); a line on standard error as each
+finishes, then the summary on standard output. The fleet's exit code is 0 when every module
+succeeded, else the most serious of theirs (5, 1, 6, 4, 3). Ctrl+C starts no further module and
+lets a write go on to its read-back; a second Ctrl+C stops it (its state is then unknown);
+exit code 130.
 
 Exit codes:
   0    done

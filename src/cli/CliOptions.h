@@ -29,14 +29,16 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     QString command;
-    QStringList files;
-    QStringList sets; // "F=V" in the order given
-    int camera = 0;   // 0..3 for A..D
+    QStringList files; // fleet: the subcommand, then its files
+    QStringList sets;  // "F=V" in the order given
+    int camera = 0;    // 0..3 for A..D
     bool idGiven = false;
     QString id; // history: the device identifier of the module whose configurations to list
     bool technicianGiven = false;
     QString technician; // report
     QString remarks;    // report
+    int jobs = 8;       // fleet: modules at once
+    bool yes = false;   // fleet write: write, not only plan
 };
 
 struct ParsedCli {

@@ -58,11 +58,14 @@ void CliView::NoteHistoryProblem(const QString& text)
     PrintProgress(false, text);
 }
 
-std::optional<ModuleReport> CliView::PictureRefusal() const
+std::optional<ModuleReport> CliView::PictureRefusal(bool packetNumberRestarts) const
 {
     constexpr std::uint8_t kErrorNoMessage = 0xCC;
+    constexpr std::uint8_t kErrorPacketNumber = 0xDD;
     for (const ModuleReport& report : reports) {
-        if (report.kind != ModuleReport::Kind::kError || report.code != kErrorNoMessage) {
+        const bool error = report.kind == ModuleReport::Kind::kError;
+        if (!(error && (report.code == kErrorNoMessage ||
+                        (packetNumberRestarts && report.code == kErrorPacketNumber)))) {
             return report;
         }
     }
@@ -111,10 +114,6 @@ int CountingPort::_Write_(const std::uint8_t* buffer, int count)
 {
     if (count >= 4 && buffer[3] == kCmdDane) {
         ++configRequests;
-    }
-    if (count >= 4 && buffer[3] == kCmdZegar) {
-        ++clockFrames;
-        statusAnswersAtClock = answers.StatusAnswers();
     }
     const int written = port_._Write_(buffer, count);
     if (count > 0) {
@@ -281,15 +280,10 @@ QString CliSession::PortReason() const
     return failure ? PortFailureText(*failure) : QStringLiteral("closed");
 }
 
-std::uint64_t CliSession::StatusAnswersSinceClock() const
+bool CliSession::StatusAnsweredAfterClock() const
 {
-    return port_->clockFrames == 0 ? 0
-                                   : port_->answers.StatusAnswers() - port_->statusAnswersAtClock;
-}
-
-std::uint64_t CliSession::StatusAnswers() const
-{
-    return port_->answers.StatusAnswers();
+    return core_->ClockFrameSequence() > 0 &&
+           core_->StatusAnswerSequence() > core_->ClockFrameSequence();
 }
 
 bool CliSession::ConfigurationRead() const

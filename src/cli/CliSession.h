@@ -70,8 +70,9 @@ public:
     void NoteHistoryProblem(const QString& text) override;
 
     // What the module said instead of a picture, if anything: a report without a text of its
-    // own (0xCC) changes nothing, as in the window.
-    std::optional<ModuleReport> PictureRefusal() const;
+    // own (0xCC) changes nothing, as in the window; nor does a wrong packet number (0xDD) when
+    // `packetNumberRestarts` (the link core starts the picture again).
+    std::optional<ModuleReport> PictureRefusal(bool packetNumberRestarts = false) const;
 
     void ResetPollCounter() override;
     QString FirmwareVersion() const override;
@@ -138,9 +139,7 @@ public:
     bool RTS(bool state) override { return port_.RTS(state); }
     std::optional<PortFailure> OpenFailure() const override { return port_.OpenFailure(); }
 
-    int configRequests = 0;                 // DANE frames written
-    int clockFrames = 0;                    // ZEGAR frames written
-    std::uint64_t statusAnswersAtClock = 0; // status answers before the latest ZEGAR frame
+    int configRequests = 0; // DANE frames written
     AnswerWatch answers;
 
 private:
@@ -177,10 +176,9 @@ public:
     // Whether the port is open now; the reason of its latest failed open, when it is not.
     bool PortOpen() const;
     QString PortReason() const;
-    // Status replies of the module received since the latest clock frame was written.
-    std::uint64_t StatusAnswersSinceClock() const;
-    // Status replies of the module received since the port was first opened.
-    std::uint64_t StatusAnswers() const;
+    // A status reply answered a request written after the latest clock frame: the module's
+    // clock as it shows now is the one set.
+    bool StatusAnsweredAfterClock() const;
     // The firmware is one the program does not support (the core stopped).
     bool Unsupported() const { return !view_.unsupported.isEmpty(); }
     // Shows the core's deferred messages into the view's lists.

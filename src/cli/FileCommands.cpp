@@ -17,14 +17,6 @@ namespace zorva::cli {
 
 namespace {
 
-// No module: no firmware version, no status.
-class OfflineLink final : public EditorLink {
-public:
-    void ResetPollCounter() override {}
-    QString FirmwareVersion() const override { return {}; }
-    bool StatusKnown() const override { return false; }
-};
-
 bool Load(const QString& file, ConfigRecord& record)
 {
     ConfigRecord::Image image{};
@@ -64,7 +56,7 @@ int PrepareRecord(const QString& file, const QStringList& sets, ConfigRecord& re
         return kFileNotReadable;
     }
     NetworkRecord network;
-    OfflineLink link;
+    OfflineEditorLink link;
     RecordEditing editing(record, network, link);
     editing.ShowConfig();
     for (const QString& set : sets) {
@@ -85,7 +77,7 @@ int RunShow(const CliOptions& options)
         return kFileNotReadable;
     }
     NetworkRecord network;
-    OfflineLink link;
+    OfflineEditorLink link;
     RecordEditing editing(record, network, link);
     editing.ShowConfig();
     // JSON: each value typed, under the name that --set takes it back by.

@@ -304,11 +304,11 @@ int RunClock(const CliOptions& options)
     // The window's question, answered yes by the view: the idle work sends the clock frame.
     session->core().ToolButton11Click();
     session->TakeMessages();
-    // The module has no reply to the clock frame; its status replies after it show the new
-    // time (the first may answer a request written before the frame). A link lost on the way
-    // is no success.
+    // The module has no reply to the clock frame; a status reply to a request written after it
+    // shows the new time (replies to requests written before it may still be on their way). A
+    // link lost on the way is no success.
     const WaitEnd end = session->RunUntil(
-        [&] { return session->StatusAnswersSinceClock() >= 2 || !session->Connected(); });
+        [&] { return session->StatusAnsweredAfterClock() || !session->Connected(); });
     if (end != WaitEnd::kDone || !session->Connected()) {
         return WaitFailed(*session, options, end == WaitEnd::kDone ? WaitEnd::kLinkLost : end);
     }

@@ -19,49 +19,40 @@ namespace zorva::cli {
 
 namespace {
 
-// One picture of `camera`, as `picture` fetches it; a refusal or a lost link is noted in the
-// picture, an interruption ends the command (*end).
+// One picture of `camera`, as `picture` fetches it, but a wrong packet number (0xDD) starts the
+// picture again as the window does. A refusal is noted in the picture; a lost link, silence or
+// an interruption ends the wait without one (*end).
 ReportPicture FetchPicture(CliSession& session, int camera, WaitEnd* end)
 {
     CliPreview& preview = session.preview();
     CliView& view = session.view();
+    LinkCore& core = session.core();
     ReportPicture picture;
     picture.camera = camera;
-    const auto refusal = [&] { return view.PictureRefusal(); };
+    const auto refusal = [&] { return view.PictureRefusal(true); };
     view.reports.clear();
     view.errors.clear();
     preview.picture.clear();
     preview.camera = camera;
+    // Packets of the camera before, still on the line, are not taken into this picture.
     preview.SB_playClick();
     session.Progress(QStringLiteral("picture of camera %1").arg(QLatin1Char("ABCD"[camera])));
     *end = session.RunUntil([&] {
-        return !preview.picture.isEmpty() || refusal() || !view.errors.isEmpty() ||
+        return !preview.picture.isEmpty() || refusal() || core.pictcnt() == kPictStopped ||
                !session.Connected();
     });
-    session.core().setPictcnt(kPictStopped);
-    // A packet asked for before the stop (the next picture starts as soon as a status reply
-    // follows a complete one) carries no camera: answered after the next camera's first request,
-    // it would be taken as that camera's packet. The module answers in order, so the packets
-    // are in once a status request written after the stop is answered; the first status reply
-    // may answer one written before it.
-    // A silent or lost line has nothing in flight worth a second wait.
-    if (*end == WaitEnd::kDone && session.Connected()) {
-        const std::uint64_t stopped = session.StatusAnswers();
-        const WaitEnd drained = session.RunUntil(
-            [&] { return session.StatusAnswers() >= stopped + 2 || !session.Connected(); });
-        if (drained == WaitEnd::kInterrupted) {
-            *end = drained;
-        }
+    core.setPictcnt(kPictStopped);
+    if (*end == WaitEnd::kDone && !session.Connected()) {
+        *end = WaitEnd::kLinkLost;
     }
     if (const auto report = refusal()) {
         picture.missing = ModuleReportText(*report);
-    } else if (!view.errors.isEmpty()) {
-        picture.missing = view.errors.join(u' ');
-    } else if (preview.picture.isEmpty()) {
-        picture.missing = Texts().txtNoConnection;
-    } else {
+    } else if (!preview.picture.isEmpty()) {
         picture.jpeg = preview.picture;
         picture.taken = QDateTime::currentDateTime();
+    } else {
+        // The link core gave the picture up (too many packets): its message says why.
+        picture.missing = view.errors.isEmpty() ? Texts().txtReportNoPicture : view.errors.last();
     }
     return picture;
 }
@@ -86,11 +77,20 @@ int RunReport(const CliOptions& options)
         return code;
     }
     LinkCore& core = session->core();
+    // The module as found: what it said before the pictures were asked for.
+    const Bytes status = core.statbuf();
+    const QString firmware = core.FirmwareVersion();
+    const QString firmwareDate = core.ReportedFmwDate();
+    ConfigRecord module;
+    module.Load(core.LatestRead().value_or(session->config().FileImage()));
+    const NetworkRecord network = session->network();
+
     std::vector<ReportPicture> pictures;
-    for (const int camera : ReportCameras(session->config(), core.statbuf())) {
+    for (const int camera : ReportCameras(module, status)) {
         WaitEnd end = WaitEnd::kDone;
         pictures.push_back(FetchPicture(*session, camera, &end));
-        if (end == WaitEnd::kInterrupted) {
+        // A report written now would show a module that may no longer be as it says.
+        if (end != WaitEnd::kDone) {
             return ReportWaitFailed(*session, options, end);
         }
         if (!pictures.back().missing.isEmpty()) {
@@ -102,11 +102,11 @@ int RunReport(const CliOptions& options)
     const ReportVisit visit{QDateTime::currentDateTime(), QSysInfo::machineHostName(),
                             options.technicianGiven ? options.technician : StoredTechnician(),
                             options.remarks, QStringLiteral("zorva-cli " ZORVA_VERSION)};
-    const ReportLink link{core.statbuf(), core.FirmwareVersion(), core.ReportedFmwDate()};
+    const ReportLink link{status, firmware, firmwareDate};
     // The history that the session's read went into: the visit's reads and writes.
     const ConfigHistory history(DefaultHistoryFolder(), kHistoryKeepDefault);
-    const ServiceReport report = BuildServiceReport(
-        visit, link, session->config(), session->network(), &history, std::move(pictures));
+    const ServiceReport report =
+        BuildServiceReport(visit, link, module, network, &history, std::move(pictures));
     QString error;
     if (!WriteServiceReportPdf(report, options.files[0], &error)) {
         PrintError(error);

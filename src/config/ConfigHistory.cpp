@@ -1,6 +1,7 @@
 #include "config/ConfigHistory.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -24,6 +25,7 @@ const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss.zzz");
 const QString kExtension = QStringLiteral(".zrd");
 const QString kReadWord = QStringLiteral("read");
 const QString kWrittenWord = QStringLiteral("written");
+constexpr int kClaimTries = 100;
 
 QString FileName(const QString& module, const QDateTime& when, HistoryKind kind, int made)
 {
@@ -63,6 +65,48 @@ std::optional<HistoryEntry> ParseName(const QFileInfo& file)
 bool Older(const HistoryEntry& a, const HistoryEntry& b)
 {
     return std::tie(a.made, a.when, a.path) < std::tie(b.made, b.when, b.path);
+}
+
+// Whether a contact at `later` belongs to the visit of one at `earlier`.
+bool OneVisit(const QDateTime& earlier, const QDateTime& later)
+{
+    return earlier.secsTo(later) < kVisitGapSeconds;
+}
+
+// The files of one module (by its name part), the newest made first.
+std::vector<HistoryEntry> Named(std::vector<HistoryEntry> entries, const QString& module)
+{
+    std::erase_if(entries, [&](const HistoryEntry& e) { return e.module != module; });
+    std::sort(entries.begin(), entries.end(),
+              [](const HistoryEntry& a, const HistoryEntry& b) { return Older(b, a); });
+    return entries;
+}
+
+struct FormerName {
+    QString module;
+    int made = 0;
+};
+
+// The identifier changes noted in the folder, by the new name part and the written file's number.
+std::map<std::pair<QString, int>, FormerName> IdentifierChanges(const QString& folder)
+{
+    std::map<std::pair<QString, int>, FormerName> changes;
+    QFile file(QDir(folder).filePath(kHistoryIdentifierChanges));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return changes;
+    }
+    while (!file.atEnd()) {
+        const QStringList parts = QString::fromUtf8(file.readLine()).trimmed().split(u'\t');
+        bool made = false, formerMade = false;
+        if (parts.size() == 4) {
+            const int m = parts[1].toInt(&made);
+            const int f = parts[3].toInt(&formerMade);
+            if (made && formerMade) {
+                changes[{parts[0], m}] = {parts[2], f};
+            }
+        }
+    }
+    return changes;
 }
 
 } // namespace
@@ -108,8 +152,46 @@ std::vector<HistoryEntry> ConfigHistory::ListModule(const QString& identifier) c
     return entries;
 }
 
-bool ConfigHistory::Keep(HistoryKind kind, const ConfigRecord::Image& record,
-                         const QDateTime& when) const
+std::vector<HistoryEntry> ConfigHistory::Visit(const QString& identifier,
+                                               const QDateTime& now) const
+{
+    const std::vector<HistoryEntry> all = List();
+    const auto changes = IdentifierChanges(folder_);
+    std::vector<HistoryEntry> visit;
+    QString module = HistoryModuleName(identifier);
+    int upTo = std::numeric_limits<int>::max();
+    QDateTime next = now;
+    // Each turn follows one identifier; a name met again comes with a lower bound, so the turns
+    // end, and there are never more of them than files.
+    for (std::size_t turn = 0; turn <= all.size(); ++turn) {
+        std::optional<FormerName> former;
+        for (const HistoryEntry& e : Named(all, module)) {
+            if (e.made > upTo) {
+                continue;
+            }
+            if (!OneVisit(e.when, next)) {
+                break;
+            }
+            visit.push_back(e);
+            next = e.when;
+            const auto change = changes.find({module, e.made});
+            if (change != changes.end()) {
+                former = change->second;
+                break;
+            }
+        }
+        if (!former) {
+            break;
+        }
+        module = former->module;
+        upTo = former->made;
+    }
+    std::reverse(visit.begin(), visit.end());
+    return visit;
+}
+
+bool ConfigHistory::Keep(HistoryKind kind, const ConfigRecord::Image& record, const QDateTime& when,
+                         const QString& formerIdentifier) const
 {
     if (keep_ <= 0) {
         return true;
@@ -120,17 +202,43 @@ bool ConfigHistory::Keep(HistoryKind kind, const ConfigRecord::Image& record,
     std::vector<HistoryEntry> mine = ListModule(kept.rawText(cfg::id)); // newest first
     ConfigRecord::Image newest{};
     if (kind == HistoryKind::Read && !mine.empty() && mine.front().kind == HistoryKind::Read &&
-        LoadBlock(mine.front().path, newest) &&
+        OneVisit(mine.front().when, when) && LoadBlock(mine.front().path, newest) &&
         std::equal(newest.begin(), newest.begin() + kWriteImageSize, record.begin())) {
         return true;
     }
     if (!QDir().mkpath(folder_)) {
         return false;
     }
-    const int made = mine.empty() ? 1 : mine.front().made + 1;
-    const QString path = QDir(folder_).filePath(FileName(module, when, kind, made));
+    // Another program (a fleet's other session, the window beside zorva-cli) may keep a file of
+    // a module of the same name at the same moment: the name is taken exclusively, or the next.
+    int made = mine.empty() ? 1 : mine.front().made + 1;
+    QString path;
+    for (int tries = 0;; ++tries, ++made) {
+        path = QDir(folder_).filePath(FileName(module, when, kind, made));
+        QFile claim(path);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            break;
+        }
+        if (!claim.exists() || tries == kClaimTries) {
+            return false;
+        }
+    }
     if (!SaveBlock(path, record)) {
+        QFile::remove(path);
         return false;
+    }
+    const QString former = HistoryModuleName(formerIdentifier);
+    if (!formerIdentifier.isNull() && former != module) {
+        const std::vector<HistoryEntry> theirs = ListModule(formerIdentifier);
+        QFile changes(QDir(folder_).filePath(kHistoryIdentifierChanges));
+        const QString line = QStringLiteral("%1\t%2\t%3\t%4\n")
+                                 .arg(module)
+                                 .arg(made)
+                                 .arg(former)
+                                 .arg(theirs.empty() ? 0 : theirs.front().made);
+        if (!changes.open(QIODevice::Append) || changes.write(line.toUtf8()) < 0) {
+            return false;
+        }
     }
     // The oldest go first; the new file is the newest.
     for (std::size_t i = static_cast<std::size_t>(keep_) - 1; i < mine.size(); ++i) {

@@ -17,4 +17,11 @@ struct EditorLink {
     virtual bool StatusKnown() const = 0;
 };
 
+// No module: a file prepared on its own, with no firmware version and no status.
+struct OfflineEditorLink final : EditorLink {
+    void ResetPollCounter() override {}
+    QString FirmwareVersion() const override { return {}; }
+    bool StatusKnown() const override { return false; }
+};
+
 } // namespace zorva

@@ -66,7 +66,7 @@ void LinkCore::ShowPendingMessages()
 // what was sent.
 void LinkCore::SendClockFrame()
 {
-    Send(ClockFrame(clock_.Now()));
+    clockFrameSent_ = Send(ClockFrame(clock_.Now()));
 }
 
 } // namespace zorva

@@ -3,6 +3,7 @@
 // its folder cannot be written the traffic log and the log file say so once, and the link goes
 // on as before.
 #include <algorithm>
+#include <utility>
 
 #include <QDir>
 
@@ -16,7 +17,8 @@ void LinkCore::KeepRead(std::span<const std::uint8_t> payload)
     // What the module sent, over the cleared record the read starts from.
     ConfigRecord read;
     read.FillFromReply(payload);
-    KeepInHistory(HistoryKind::Read, read.FileImage());
+    latestRead_ = read.FileImage();
+    KeepInHistory(HistoryKind::Read, *latestRead_);
 }
 
 void LinkCore::KeepWritten()
@@ -32,7 +34,13 @@ void LinkCore::KeepInHistory(HistoryKind kind, const ConfigRecord::Image& record
     if (history_ == nullptr) {
         return;
     }
-    if (history_->Keep(kind, record, clock_.Now())) {
+    // The identifier may change on the way (a write of another one, a module that stores it
+    // otherwise): the history follows the visit from the one before on this connection.
+    ConfigRecord kept;
+    kept.Load(record);
+    const QString former =
+        std::exchange(keptIdentifier_, kept.rawText(cfg::id)).value_or(QString());
+    if (history_->Keep(kind, record, clock_.Now(), former)) {
         historyProblemShown_ = false;
         return;
     }

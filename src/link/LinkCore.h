@@ -17,6 +17,7 @@
 #include "config/ConfigRecord.h"
 #include "link/Frames.h"
 #include "link/LinkInterfaces.h"
+#include "link/RequestOrder.h"
 #include "shell/PictureCounter.h"
 
 namespace zorva {
@@ -103,7 +104,8 @@ public:
 
     // For the preview window (SB_playClick, SB_stopClick).
     std::uint16_t pictcnt() const { return pictcnt_; }
-    void setPictcnt(std::uint16_t value) { pictcnt_ = value; }
+    // 0 starts a picture: packets asked for before it are never taken into it.
+    void setPictcnt(std::uint16_t value);
     // For the configuration editor.
     void ResetPollCounter() { pollCounter_ = 1; }
     QString FirmwareVersion() const { return fmwVersion_; }
@@ -134,9 +136,16 @@ public:
     std::span<const std::uint8_t> ReceiveBuffer() const { return {cbuf_.data(), lcbuf_}; }
     const Bytes& sbuf() const { return sbuf_; }
     QString FmwDate() const { return fmwDate_; }
+    // The latest configuration reply as the module sent it (over a cleared record), before any
+    // refresh of the editor; nothing before the first.
+    const std::optional<ConfigRecord::Image>& LatestRead() const { return latestRead_; }
     // The firmware date the module last reported on this link (FmwDate empties at once).
     QString ReportedFmwDate() const { return reportedFmwDate_; }
     bool Busy() const { return busy_; }
+    // The sequence number (RequestOrder) of the latest clock frame written, 0 before the first;
+    // and of the request that the latest status reply answered.
+    std::uint64_t ClockFrameSequence() const { return clockFrameSent_; }
+    std::uint64_t StatusAnswerSequence() const { return statusAnswered_; }
 
     // The check of an acknowledged write against the configuration read after the restart.
     enum class WriteCheck { None, AwaitingReset, AwaitingReread };
@@ -154,7 +163,8 @@ private:
     enum class Flow { Continue, EndHandler };
 
     void EndStep() { busy_ = false; }
-    void Send(const Bytes& frame);
+    // Writes and logs a request; its sequence number.
+    std::uint64_t Send(const Bytes& frame);
     void LogFileLine(const QString& text) const;
     // After an open: a new reason why the port is closed goes to the status bar, the traffic log
     // and the log file once; an open port empties the status bar's panel. A port that closes
@@ -216,6 +226,11 @@ private:
     std::uint8_t pollCounter_ = 1;
     std::uint16_t lastPacket_ = 0;
     bool pictureRestarted_ = false; // the picture being received began at a second packet 0
+    // The requests in the order written, to tell which one a reply answers.
+    RequestOrder order_;
+    std::uint64_t pictureFrom_ = 0; // the first request whose packets count for this picture
+    std::uint64_t clockFrameSent_ = 0;
+    std::uint64_t statusAnswered_ = 0;
     QString fmwVersion_;
     // What the status strip shows: the record in statbuf_, in the language of this caption,
     // with this firmware date.
@@ -248,6 +263,10 @@ private:
     QString shownNote_;
 
     const ConfigHistory* history_ = nullptr;
+    std::optional<ConfigRecord::Image> latestRead_;
+    // The identifier of the record last given to the history on this connection; forgotten when
+    // the link is lost, since it may come back with another module.
+    std::optional<QString> keptIdentifier_;
     bool historyProblemShown_ = false; // since the history last took a record
 };
 

@@ -199,6 +199,12 @@ LinkCore::Flow LinkCore::Dispatch(std::span<const std::uint8_t> frame)
 
     case kRxStatus: {
         rxcnt_ = kWatchdogRounds;
+        // An echoed status request has no payload and answers nothing.
+        if (!payload.empty()) {
+            if (const auto asked = order_.Answered(kRxStatus)) {
+                statusAnswered_ = asked->sequence;
+            }
+        }
         const bool wasEmpty = statbuf_.empty();
         if (StatusShownFor(payload)) {
             // The same record as last time: the strip already says it all.
@@ -268,6 +274,13 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
         ImmediateStep(kCausePicture);
         return Flow::Continue;
     };
+    // The packets carry no camera: a packet (or report) asked for before this picture began, of
+    // the camera chosen before or of the picture before, is dropped like a stray one.
+    const std::optional<RequestOrder::Request> asked = order_.Answered(kRxPicture);
+    if (asked && asked->sequence < pictureFrom_) {
+        view_.Memo1Add(kWrongPacket);
+        return Flow::EndHandler;
+    }
     if (payload.empty()) {
         return askAgain();
     }
@@ -306,6 +319,10 @@ LinkCore::Flow LinkCore::OnPicturePacket(std::span<const std::uint8_t> payload)
     if (restarted) {
         view_.Memo1Add(kPictureRestarted);
         preview_.SB_playClick();
+        // The new picture begins with this packet's request.
+        if (asked) {
+            pictureFrom_ = asked->sequence;
+        }
     }
     if (number == 0) {
         pictureRestarted_ = restarted;

@@ -66,10 +66,19 @@ QString LinkCore::languageDir() const
 
 // Writes a request and logs it under its command's tag; a failed write is still logged, as the
 // line records what the program sent, not what reached the module.
-void LinkCore::Send(const Bytes& frame)
+std::uint64_t LinkCore::Send(const Bytes& frame)
 {
     port_._Write_(frame.data(), static_cast<int>(frame.size()));
     view_.Memo1Add(QString::fromLatin1(CommandTag(frame[3])) + Hex(frame));
+    return order_.Sent(frame);
+}
+
+void LinkCore::setPictcnt(std::uint16_t value)
+{
+    pictcnt_ = value;
+    if (value == 0) {
+        pictureFrom_ = order_.NextSequence();
+    }
 }
 
 void LinkCore::Timer1Timer(const QObject* Sender)
@@ -105,6 +114,7 @@ void LinkCore::Timer1Timer(const QObject* Sender)
     } else {
         // The link is lost: forget the module and everything pending.
         statbuf_.clear();
+        keptIdentifier_.reset();
         reportedFmwDate_.clear();
         pictcnt_ = kPictStopped;
         reset_ = false;
@@ -265,9 +275,11 @@ void LinkCore::PortOpened()
         port_.DTR(dtrFlag_);
         port_.RTS(rtsFlag_);
     }
-    // Bytes of an earlier connection mean nothing on the new one.
+    // Bytes of an earlier connection mean nothing on the new one, nor do its requests.
     counters_.dropped += lcbuf_;
     lcbuf_ = 0;
+    order_.Forget();
+    keptIdentifier_.reset();
     Timer1Timer(nullptr);
 }
 

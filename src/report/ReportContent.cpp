@@ -128,38 +128,35 @@ std::optional<ConfigRecord> Kept(const HistoryEntry& entry)
     return record;
 }
 
-// What changed between the visit's first read and the newest one (the module as it is now), and
-// whether the newest write today is what the module holds.
-void Changes(const ConfigRecord& config, const ConfigHistory* history, const QDate& today,
+// What changed between what the module held when the visit began (its first file in the
+// history) and what it holds now, and whether the visit's last write is what it holds. The
+// order of the files is the order they were made, whatever the computer's clock said.
+void Changes(const ConfigRecord& now, const ConfigHistory* history, const QDateTime& when,
              ServiceReport& report)
 {
     const LanguageTexts& t = Texts();
-    std::vector<HistoryEntry> reads, writes;
+    std::vector<HistoryEntry> visit;
     if (history != nullptr) {
-        const QString id = FieldValue(*FindRecordField(QStringLiteral("id")), config).toString();
-        for (const HistoryEntry& e : history->ListModule(id)) { // newest first
-            if (e.when.date() == today) {
-                (e.kind == HistoryKind::Read ? reads : writes).push_back(e);
-            }
-        }
+        visit = history->Visit(FieldValue(*FindRecordField(QStringLiteral("id")), now).toString(),
+                               when);
     }
-    std::optional<ConfigRecord> first, now;
-    if (!reads.empty()) {
-        first = Kept(reads.back());
-        now = Kept(reads.front());
+    // A visit always begins with a read; one that seems to begin with a write lost its read.
+    std::optional<ConfigRecord> first;
+    if (!visit.empty() && visit.front().kind == HistoryKind::Read) {
+        first = Kept(visit.front());
     }
-    if (!first || !now) {
+    if (!first) {
         report.changesNote = t.txtReportNoReadToday;
     } else {
-        report.changesNote = t.txtReportChangesSince.arg(reads.back().when.toString(kDateTime));
-        for (const FieldDifference& d : CompareRecords(*first, *now, kWriteImageSize)) {
+        report.changesNote = t.txtReportChangesSince.arg(visit.front().when.toString(kDateTime));
+        for (const FieldDifference& d : CompareRecords(*first, now, kWriteImageSize)) {
             const RecordField* field = FindRecordField(d.name);
             if (field != nullptr && !FieldShownInWindow(*field)) {
                 continue;
             }
             if (IsPassword(d.name)) {
                 const QString before = PasswordState(*first);
-                const QString after = PasswordState(*now);
+                const QString after = PasswordState(now);
                 report.changes.push_back(
                     {d.caption, before, before == after ? t.txtReportPasswordChanged : after});
             } else {
@@ -167,15 +164,18 @@ void Changes(const ConfigRecord& config, const ConfigHistory* history, const QDa
             }
         }
     }
-    if (writes.empty()) {
+    const auto write = std::find_if(visit.rbegin(), visit.rend(), [](const HistoryEntry& e) {
+        return e.kind == HistoryKind::Written;
+    });
+    if (write == visit.rend()) {
         report.writeNote = t.txtReportNoWrite;
         return;
     }
-    const std::optional<ConfigRecord> written = Kept(writes.front());
-    const QString when = writes.front().when.toString(kDateTime);
-    const bool holds = written && now && reads.front().when > writes.front().when &&
-                       CompareRecords(*written, *now, kWriteImageSize).empty();
-    report.writeNote = (holds ? t.txtReportWriteVerified : t.txtReportWriteDiffers).arg(when);
+    // Now is read after every write the history holds.
+    const std::optional<ConfigRecord> written = Kept(*write);
+    const bool holds = written && CompareRecords(*written, now, kWriteImageSize).empty();
+    report.writeNote = (holds ? t.txtReportWriteVerified : t.txtReportWriteDiffers)
+                           .arg(write->when.toString(kDateTime));
 }
 
 } // namespace
@@ -230,7 +230,7 @@ ServiceReport BuildServiceReport(const ReportVisit& visit, const ReportLink& lin
     }
     std::erase_if(report.configuration, [](const ReportSection& s) { return s.lines.empty(); });
 
-    Changes(config, history, visit.when.date(), report);
+    Changes(config, history, visit.when, report);
     report.pictures = std::move(pictures);
     if (report.pictures.empty()) {
         report.picturesNote = t.txtReportNoCameras;

@@ -18,10 +18,16 @@ namespace {
 constexpr int kPictureWidth = 300; // document pixels: two pictures side by side
 constexpr qreal kMarginMm = 15;
 
+// Lines of a text (remarks typed on several) stay lines.
+QString Html(const QString& text)
+{
+    return text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
+}
+
 QString Cell(const QString& text, const char* style = "", const char* width = "")
 {
     return QStringLiteral("<td width=\"%1\" style=\"%2\">%3</td>")
-        .arg(QLatin1String(width), QLatin1String(style), text.toHtmlEscaped());
+        .arg(QLatin1String(width), QLatin1String(style), Html(text));
 }
 
 // A caption beside its value: the same width in every table, so the values line up.
@@ -107,14 +113,18 @@ QString Pictures(const ServiceReport& report, QTextDocument& document)
             const QUrl name(QStringLiteral("camera%1.jpg").arg(picture.camera));
             document.addResource(QTextDocument::ImageResource, name, decoded.image);
             const int height = decoded.image.height() * kPictureWidth / decoded.image.width();
+            const QString taken = picture.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            // A picture cut short or spoilt shows what decoded, never as a good one.
+            const QString caption =
+                decoded.outcome == JpegPicture::Decoded
+                    ? Html(t.txtReportCamera.arg(letter, taken))
+                    : QStringLiteral("<span style=\"color:#b00000\">%1</span>")
+                          .arg(Html(t.txtReportPictureDamaged.arg(letter, taken, decoded.message)));
             cell = QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\"><br>%4")
                        .arg(name.toString())
                        .arg(kPictureWidth)
                        .arg(height)
-                       .arg(t.txtReportCamera
-                                .arg(letter,
-                                     picture.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                                .toHtmlEscaped());
+                       .arg(caption);
         }
         if (column == 2) {
             html += QStringLiteral("</tr><tr>");

@@ -61,7 +61,7 @@ struct ServiceReport {
     std::vector<ReportSection> configuration; // one section per group of the window
     QString changesNote;                      // since when, or why nothing can be said
     std::vector<ReportChange> changes;
-    QString writeNote; // whether the last write today is what the module holds
+    QString writeNote; // whether the visit's last write is what the module holds
     std::vector<ReportPicture> pictures;
     QString picturesNote; // when no camera is both on and present
 };
@@ -70,7 +70,8 @@ struct ServiceReport {
 std::vector<int> ReportCameras(const ConfigRecord& config, std::span<const std::uint8_t> status);
 
 // Collects the report in the current language. `config` and `network` are the records as just
-// read from the module; `history` (may be null) holds the visit's reads and writes.
+// read from the module (as it sent them, before any refresh of an editor); `history` (may be
+// null) holds the visit's reads and writes.
 ServiceReport BuildServiceReport(const ReportVisit& visit, const ReportLink& link,
                                  const ConfigRecord& config, const NetworkRecord& network,
                                  const ConfigHistory* history, std::vector<ReportPicture> pictures);

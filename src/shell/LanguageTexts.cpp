@@ -154,22 +154,26 @@ LanguageTexts PolishTexts()
     t.txtReportPasswordNotSet = QStringLiteral("nieustawione");
     t.txtReportPasswordChanged = QStringLiteral("zmienione");
     t.txtReportChanges = QStringLiteral("Zmiany podczas wizyty");
-    t.txtReportChangesSince = QStringLiteral("Od pierwszego dzisiejszego odczytu (%1) do teraz:");
+    t.txtReportChangesSince =
+        QStringLiteral("Od pierwszego odczytu podczas tej wizyty (%1) do teraz:");
     t.txtReportNoReadToday =
-        QStringLiteral("Historia konfiguracji nie zawiera dzisiejszego odczytu tego modułu.");
+        QStringLiteral("Historia konfiguracji nie zawiera odczytu tego modułu z tej wizyty.");
     t.txtReportNothingChanged = QStringLiteral("Nic nie zmieniono.");
     t.txtReportField = QStringLiteral("Pole");
     t.txtReportBefore = QStringLiteral("Przed");
     t.txtReportAfter = QStringLiteral("Teraz");
-    t.txtReportNoWrite = QStringLiteral("Dzisiaj nic nie zapisano do modułu.");
+    t.txtReportNoWrite = QStringLiteral("Podczas tej wizyty nic nie zapisano do modułu.");
     t.txtReportWriteVerified =
         QStringLiteral("Ostatni zapis (%1) sprawdzony: moduł zawiera zapisaną konfigurację.");
     t.txtReportWriteDiffers = QStringLiteral(
         "Ostatni zapis (%1) nie jest potwierdzony: moduł zawiera inną konfigurację.");
     t.txtReportPictures = QStringLiteral("Obrazy z kamer");
     t.txtReportCamera = QStringLiteral("Kamera %1, %2");
-    t.txtReportNoPicture = QStringLiteral("nie zrobiono zdjęcia: najpierw pokaż je w podglądzie");
+    t.txtReportNoPicture = QStringLiteral("nie odebrano obrazu");
     t.txtReportPictureFailed = QStringLiteral("Kamera %1: %2");
+    t.txtReportPictureDamaged =
+        QStringLiteral("Kamera %1, %2: obraz uszkodzony, odczytany tylko częściowo (%3)");
+    t.txtReportReplace = QStringLiteral("Plik %1 już istnieje. Zastąpić go?");
     t.txtReportNoCameras = QStringLiteral("Żadna kamera nie jest jednocześnie włączona i obecna.");
     return t;
 }
@@ -325,22 +329,25 @@ LanguageTexts EnglishTexts()
     t.txtReportPasswordNotSet = QStringLiteral("not set");
     t.txtReportPasswordChanged = QStringLiteral("changed");
     t.txtReportChanges = QStringLiteral("Changes during the visit");
-    t.txtReportChangesSince = QStringLiteral("From the first read today (%1) to now:");
+    t.txtReportChangesSince = QStringLiteral("From the first read of this visit (%1) to now:");
     t.txtReportNoReadToday =
-        QStringLiteral("The configuration history holds no read of this module today.");
+        QStringLiteral("The configuration history holds no read of this module from this visit.");
     t.txtReportNothingChanged = QStringLiteral("Nothing changed.");
     t.txtReportField = QStringLiteral("Field");
     t.txtReportBefore = QStringLiteral("Before");
     t.txtReportAfter = QStringLiteral("Now");
-    t.txtReportNoWrite = QStringLiteral("Nothing was written to the module today.");
+    t.txtReportNoWrite = QStringLiteral("Nothing was written to the module during this visit.");
     t.txtReportWriteVerified = QStringLiteral(
         "The last write (%1) was verified: the module holds the configuration written.");
     t.txtReportWriteDiffers = QStringLiteral(
         "The last write (%1) is not verified: the module holds another configuration.");
     t.txtReportPictures = QStringLiteral("Camera pictures");
     t.txtReportCamera = QStringLiteral("Camera %1, taken %2");
-    t.txtReportNoPicture = QStringLiteral("no picture taken: show one in the preview first");
+    t.txtReportNoPicture = QStringLiteral("no picture received");
     t.txtReportPictureFailed = QStringLiteral("Camera %1: %2");
+    t.txtReportPictureDamaged =
+        QStringLiteral("Camera %1, taken %2: damaged, only part of the picture decoded (%3)");
+    t.txtReportReplace = QStringLiteral("%1 already exists. Replace it?");
     t.txtReportNoCameras = QStringLiteral("No camera is both on and present.");
     return t;
 }

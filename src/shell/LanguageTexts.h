@@ -165,16 +165,18 @@ struct LanguageTexts {
     QString txtReportChangesSince;    // %1 time of the first read today
     QString txtReportNoReadToday;     // no read of the module kept today
     QString txtReportNothingChanged;
-    QString txtReportField;         // column
-    QString txtReportBefore;        // column
-    QString txtReportAfter;         // column
-    QString txtReportNoWrite;       // nothing written today
-    QString txtReportWriteVerified; // %1 time of the write
-    QString txtReportWriteDiffers;  // %1 time of the write
-    QString txtReportPictures;      // section
-    QString txtReportCamera;        // %1 letter, %2 time taken
-    QString txtReportNoPicture;     // the window has shown no picture of the camera
-    QString txtReportPictureFailed; // %1 letter, %2 why there is no picture
+    QString txtReportField;          // column
+    QString txtReportBefore;         // column
+    QString txtReportAfter;          // column
+    QString txtReportNoWrite;        // nothing written today
+    QString txtReportWriteVerified;  // %1 time of the write
+    QString txtReportWriteDiffers;   // %1 time of the write
+    QString txtReportPictures;       // section
+    QString txtReportCamera;         // %1 letter, %2 time taken
+    QString txtReportNoPicture;      // no picture of the camera came
+    QString txtReportPictureFailed;  // %1 letter, %2 why there is no picture
+    QString txtReportPictureDamaged; // %1 letter, %2 when, %3 what the decoder said
+    QString txtReportReplace;        // %1 the report's file
     QString txtReportNoCameras;
 };
 

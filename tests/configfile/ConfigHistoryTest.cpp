@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -66,6 +68,61 @@ TEST(ConfigHistoryTest, KeepsEveryChangeOncePerModuleWithinTheIniFilesBoundNewes
                            "A_B_C__2030-01-01_00-00-00.000_5_written.zrd",
                            "A_B_C__2024-05-06_07-08-13.010_4_read.zrd"}));
     EXPECT_EQ(history.List().size(), 4u);
+}
+
+// A visit: back from the newest file while each comes less than eight hours after the one before
+// (a clock put back makes no gap), across a write that changed the identifier; its first read is
+// kept although yesterday's newest holds the same bytes.
+TEST(ConfigHistoryTest, AVisitRunsBackToItsFirstReadAcrossAnIdentifierChange)
+{
+    QTemporaryDir dir;
+    const ConfigHistory history(dir.filePath(QStringLiteral("history")), kHistoryKeepDefault);
+    const QDateTime yesterday(QDate(2024, 5, 6), QTime(23, 0));
+    const QDateTime today = yesterday.addSecs(12 * 3600);
+    ConfigRecord module;
+    module.setText(cfg::id, QStringLiteral("OLD"));
+    const auto keep = [&](HistoryKind kind, const QDateTime& when, const QString& former = {}) {
+        EXPECT_TRUE(history.Keep(kind, module.FileImage(), when, former));
+    };
+    keep(HistoryKind::Read, yesterday);
+    keep(HistoryKind::Read, today); // the same bytes, but another visit
+    module.setPort(81);
+    keep(HistoryKind::Written, today.addSecs(60));
+    keep(HistoryKind::Read, today.addSecs(70));
+    module.setText(cfg::id, QStringLiteral("NEW"));
+    keep(HistoryKind::Written, today.addSecs(-3000), QStringLiteral("OLD")); // clock put back
+    keep(HistoryKind::Read, today.addSecs(-2990));
+
+    QStringList kinds;
+    for (const HistoryEntry& e : history.Visit(QStringLiteral("NEW"), today.addSecs(7 * 3600))) {
+        kinds << e.module + (e.kind == HistoryKind::Read ? "/read" : "/written");
+    }
+    EXPECT_EQ(kinds,
+              (QStringList{"OLD/read", "OLD/written", "OLD/read", "NEW/written", "NEW/read"}));
+    EXPECT_EQ(history.Visit(QStringLiteral("NEW"), today.addSecs(3000)).front().when, today);
+    // The next day is a visit of its own, and so is a module without files.
+    EXPECT_TRUE(history.Visit(QStringLiteral("NEW"), today.addSecs(9 * 3600)).empty());
+    EXPECT_TRUE(history.Visit(QStringLiteral("OTHER"), today).empty());
+}
+
+// Two programs keeping files of modules of one name at the same moment (a fleet of new modules):
+// each file keeps a name of its own, none replaces another.
+TEST(ConfigHistoryTest, FilesKeptAtTheSameMomentByTwoProgramsAreAllKept)
+{
+    QTemporaryDir dir;
+    const ConfigHistory history(dir.filePath(QStringLiteral("history")), kHistoryKeepDefault * 2);
+    const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9, 10));
+    const auto program = [&](int first) {
+        for (int i = first; i < first + kHistoryKeepDefault / 2; ++i) {
+            ConfigRecord module;
+            module.setPort(static_cast<std::uint16_t>(i + 1));
+            EXPECT_TRUE(history.Keep(HistoryKind::Written, module.FileImage(), when));
+        }
+    };
+    std::thread other(program, 0);
+    program(kHistoryKeepDefault / 2);
+    other.join();
+    EXPECT_EQ(history.List().size(), static_cast<std::size_t>(kHistoryKeepDefault));
 }
 
 } // namespace

@@ -170,6 +170,8 @@ const std::array kAllEntries = {
     ZORVA_ENTRY(txtReportCamera),
     ZORVA_ENTRY(txtReportNoPicture),
     ZORVA_ENTRY(txtReportPictureFailed),
+    ZORVA_ENTRY(txtReportPictureDamaged),
+    ZORVA_ENTRY(txtReportReplace),
     ZORVA_ENTRY(txtReportNoCameras),
 };
 #undef ZORVA_ENTRY

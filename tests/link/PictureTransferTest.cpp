@@ -284,5 +284,33 @@ TEST_F(PictureTransfer, PacketsWhileStoppedOnlyGiveTheWrongNumberLine)
     EXPECT_TRUE(port.written.empty());
 }
 
+// The packets name no camera: packets (and reports) asked for before the camera changed, late on
+// the line, are never taken into the new camera's picture, nor stop it.
+TEST_F(PictureTransfer, APacketAskedForBeforeTheCameraChangedIsNeverTakenIntoTheNewPicture)
+{
+    StartPlaying();
+    core->Tick(); // camera A's packet 0 asked for a second time
+    ASSERT_EQ(port.TakeWritten(), std::vector<Bytes>{PictFrame(1, 0, 15)});
+    preview.camera = 2;
+    preview.SB_playClick();
+    core->Tick();
+    ASSERT_EQ(port.TakeWritten(), std::vector<Bytes>{PictFrame(2, 0, 15)});
+    view.memo1.clear();
+
+    Feed(PicturePacket(0x00, 0));                // camera A's, late
+    Feed(Reply(kRxPicture, Bytes{0xB0, 0, 15})); // camera A's second answer: switched off
+    EXPECT_EQ(view.memo1, QStringList(2, QStringLiteral("===========błędny nr ramki============")));
+    EXPECT_TRUE(preview.stream.empty());
+    EXPECT_EQ(core->pictcnt(), 0);
+    EXPECT_TRUE(core->emsg().isEmpty());
+    EXPECT_TRUE(port.written.empty());
+
+    Bytes cameraB = PictureData(0);
+    std::reverse(cameraB.begin(), cameraB.end());
+    Feed(Reply(kRxPicture, Concat({{0x00, 0x00, 0x0F}, cameraB})));
+    EXPECT_EQ(preview.stream, cameraB);
+    EXPECT_EQ(port.TakeWritten(), std::vector<Bytes>{PictFrame(2, 1, 15)});
+}
+
 } // namespace
 } // namespace zorva::test
