@@ -11,8 +11,8 @@
 #include "link/LinkCore.h"
 #include "link/TComm64LinkPort.h"
 #include "serial/DeviceNames.h"
-#include "serial/NetworkNames.h"
 #include "serial/TComm64.h"
+#include "serial/network/NetworkNames.h"
 #include "shell/LogFile.h"
 
 namespace zorva::cli {

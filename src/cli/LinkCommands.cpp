@@ -19,8 +19,8 @@
 #include "link/EventDecoder.h"
 #include "link/LinkCore.h"
 #include "serial/DeviceNames.h"
-#include "serial/NetworkNames.h"
 #include "serial/StoredPort.h"
+#include "serial/network/NetworkNames.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
 

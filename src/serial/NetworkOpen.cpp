@@ -1,7 +1,7 @@
 #include "serial/NetworkOpen.h"
 
-#include "serial/NetworkNames.h"
-#include "serial/NetworkPort.h"
+#include "serial/network/NetworkNames.h"
+#include "serial/network/NetworkPort.h"
 
 namespace zorva {
 namespace {

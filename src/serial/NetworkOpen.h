@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "serial/PortOpener.h"
-#include "serial/SocketPlatform.h"
+#include "serial/network/SocketPlatform.h"
 
 namespace zorva {
 

@@ -9,8 +9,8 @@
 #include <QObject>
 
 #include "serial/DeviceNames.h"
-#include "serial/NetworkNames.h"
 #include "serial/NetworkOpen.h"
+#include "serial/network/NetworkNames.h"
 
 namespace zorva {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <QString>
 
-#include "serial/SerialPlatform.h"
+#include "serial/platform/SerialPlatform.h"
 #include "shell/PortFailure.h"
 
 class QObject;

@@ -1,7 +1,7 @@
 #include "serial/StoredPort.h"
 
 #include "serial/ComNames.h"
-#include "serial/NetworkNames.h"
+#include "serial/network/NetworkNames.h"
 #include "shell/SettingsStore.h"
 
 namespace zorva {

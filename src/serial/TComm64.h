@@ -18,8 +18,8 @@
 
 #include "serial/CommTypes.h"
 #include "serial/PortOpener.h"
-#include "serial/SerialPlatform.h"
 #include "serial/TC32Thread.h"
+#include "serial/platform/SerialPlatform.h"
 #include "shell/PortFailure.h"
 
 namespace zorva {

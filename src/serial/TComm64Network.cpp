@@ -1,9 +1,9 @@
 // The port component's network ports: a dropped connection, and the settings a server refused.
 
-#include "serial/NetworkNames.h"
 #include "serial/NetworkOpen.h"
-#include "serial/NetworkPort.h"
 #include "serial/TComm64.h"
+#include "serial/network/NetworkNames.h"
+#include "serial/network/NetworkPort.h"
 #include "shell/LanguageTexts.h"
 
 namespace zorva {

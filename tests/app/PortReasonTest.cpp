@@ -23,7 +23,7 @@
 #include "app/TForm1.h"
 #include "link/LinkCore.h"
 #include "serial/TComm64.h"
-#include "serial/TFormKonf.h"
+#include "serial/ui/TFormKonf.h"
 #include "shell/LanguageTexts.h"
 #include "sim/Simulator.h"
 

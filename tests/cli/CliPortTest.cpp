@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "serial/SocketPlatform.h"
+#include "serial/network/SocketPlatform.h"
 #include "support/FakeRfc2217Server.h"
 #include "support/LoopbackListener.h"
 

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "serial/SocketPlatform.h"
 #include "serial/TComm64.h"
+#include "serial/network/SocketPlatform.h"
 #include "shell/LanguageTexts.h"
 #include "support/FakeRfc2217Server.h"
 #include "support/LoopbackListener.h"

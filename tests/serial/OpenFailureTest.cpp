@@ -9,8 +9,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "serial/SerialPlatform.h"
 #include "serial/TComm64.h"
+#include "serial/platform/SerialPlatform.h"
 #include "support/OpenNow.h"
 
 namespace zorva {

@@ -27,7 +27,7 @@
 #include <QThread>
 
 #include "PtyPair.h"
-#include "serial/SerialPlatform.h"
+#include "serial/platform/SerialPlatform.h"
 #include "support/OpenNow.h"
 
 namespace zorva {
