@@ -76,7 +76,7 @@ TEST(CliPort, CtrlCWhileConnectingIsAnInterruption)
 TEST(CliPort, ASpeedTheServerRefusesIsNamedOnStandardError)
 {
     QTemporaryDir dir;
-    FakeRfc2217Server server(9600);
+    FakeRfc2217Server server;
     const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port());
     const CliRun run =
         Cli(dir, {QStringLiteral("--port"), address, QStringLiteral("--lang"), QStringLiteral("en"),

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+#include <tuple>
 
 #include "sim/ControlCommand.h"
 #include "sim/SimOptions.h"
@@ -151,23 +152,15 @@ TEST(CommandLine, OptionsAreRead)
     EXPECT_TRUE(ParseCommandLine({"--help"}).help);
 }
 
-// --listen takes the address as the simulator prints it after "tcp://", an IPv6 host in its
-// brackets too.
+// --listen takes the address as the simulator prints it after "tcp://", IPv6 in brackets too.
 TEST(CommandLine, ListenTakesTheAddressAsPrinted)
 {
-    const struct {
-        const char* arg;
-        const char* host;
-        int port;
-    } cases[] = {{"4001", "127.0.0.1", 4001},
-                 {"0.0.0.0:0", "0.0.0.0", 0},
-                 {"[::1]:0", "::1", 0},
-                 {"[fe80::1]:4001", "fe80::1", 4001}};
-    for (const auto& c : cases) {
-        const ParsedCommandLine p = ParseCommandLine({"--listen", c.arg});
-        EXPECT_TRUE(p.error.empty()) << c.arg << ": " << p.error;
-        EXPECT_EQ(p.options.listenHost, c.host) << c.arg;
-        EXPECT_EQ(p.options.listenPort, c.port) << c.arg;
+    for (const auto& [arg, host, port] :
+         {std::tuple{"4001", "127.0.0.1", 4001}, std::tuple{"[::1]:0", "::1", 0},
+          std::tuple{"[fe80::1]:4001", "fe80::1", 4001}}) {
+        const ParsedCommandLine p = ParseCommandLine({"--listen", arg});
+        EXPECT_TRUE(p.error.empty() && p.options.listenHost == host && p.options.listenPort == port)
+            << arg << ": " << p.error << p.options.listenHost;
     }
 }
 

@@ -1,9 +1,10 @@
-// A serial device server speaking Telnet with the COM port control option, on the loopback, for
-// one client: it agrees to binary transmission and the option (after `answerDelay`, as a slow
-// server would), answers each line setting with the value asked for unless `baudAnswer` says
-// otherwise, and keeps the data bytes it receives as they came over the wire. It sends no data.
+// A serial device server speaking Telnet with the COM port control option, for one client on the
+// loopback: after `answerDelay` (a slow server) it agrees to binary transmission and the option,
+// answers the speed asked for with 9600 bit/s, and sends no data. It keeps every byte it
+// receives as it came over the wire.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -20,9 +21,8 @@ class FakeRfc2217Server {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    explicit FakeRfc2217Server(std::uint32_t baudAnswer = 0,
-                               std::chrono::milliseconds answerDelay = {})
-        : baudAnswer_(baudAnswer), answerDelay_(answerDelay), thread_([this] { Run(); })
+    explicit FakeRfc2217Server(std::chrono::milliseconds answerDelay = {})
+        : thread_([this, answerDelay] { Run(answerDelay); })
     {
     }
     ~FakeRfc2217Server()
@@ -32,105 +32,51 @@ public:
     }
 
     int port() const { return listener_.port; }
-    // The data bytes received so far (Telnet commands left out, a CR's NUL kept).
-    Bytes Data()
+    bool Received(const Bytes& part)
     {
         const std::lock_guard lock(mutex_);
-        return data_;
+        return Contains(received_, part);
     }
 
 private:
-    static constexpr std::uint8_t kIac = 255, kSb = 250, kSe = 240, kComPort = 44;
-
-    void Run()
+    void Run(std::chrono::milliseconds answerDelay)
     {
         int client = -1;
-        while (!stop_ && client < 0) {
-            pollfd p{listener_.fd, POLLIN, 0};
-            if (::poll(&p, 1, 20) > 0) {
-                client = ::accept(listener_.fd, nullptr, nullptr);
-            }
+        for (pollfd p{listener_.fd, POLLIN, 0}; !stop_ && client < 0;) {
+            client = ::poll(&p, 1, 20) > 0 ? ::accept(listener_.fd, nullptr, nullptr) : -1;
         }
-        if (client < 0) {
-            return;
-        }
-        std::this_thread::sleep_for(answerDelay_);
-        const std::uint8_t agree[] = {kIac, 253,  0,   kIac, 251,  0,   kIac,    253,
-                                      3,    kIac, 251, 3,    kIac, 253, kComPort};
-        Send(client, Bytes(agree, agree + sizeof agree));
-        Bytes sub;
-        int state = 0; // 0 data, 1 after IAC, 2 option byte, 3 subnegotiation, 4 IAC in it
-        while (!stop_) {
+        std::this_thread::sleep_for(answerDelay);
+        // DO and WILL binary transmission and suppressed go-ahead, DO the COM port option.
+        Send(client, {255, 253, 0, 255, 251, 0, 255, 253, 3, 255, 251, 3, 255, 253, 44});
+        for (bool answered = false; !stop_ && client >= 0;) {
             pollfd p{client, POLLIN, 0};
             std::uint8_t chunk[512];
             const ssize_t n = ::poll(&p, 1, 20) > 0 ? ::recv(client, chunk, sizeof chunk, 0) : 0;
-            if (n < 0 || (n == 0 && (p.revents & POLLIN))) {
+            if (n < 0 || (n == 0 && p.revents != 0)) {
                 break;
             }
-            for (ssize_t i = 0; i < n; ++i) {
-                const std::uint8_t b = chunk[i];
-                if (state == 0 && b == kIac) {
-                    state = 1;
-                } else if (state == 0) {
-                    const std::lock_guard lock(mutex_);
-                    data_.push_back(b);
-                } else if (state == 1) {
-                    state = b == kSb ? 3 : (b >= 251 && b <= 254 ? 2 : 0);
-                    sub.clear();
-                    if (b == kIac) {
-                        const std::lock_guard lock(mutex_);
-                        data_.push_back(b);
-                    }
-                } else if (state == 2) {
-                    state = 0;
-                } else if (state == 3) {
-                    state = b == kIac ? 4 : 3;
-                    if (b != kIac) {
-                        sub.push_back(b);
-                    }
-                } else if (b == kSe) {
-                    Answer(client, sub);
-                    state = 0;
-                } else {
-                    sub.push_back(b);
-                    state = 3;
-                }
+            const std::lock_guard lock(mutex_);
+            received_.insert(received_.end(), chunk, chunk + n);
+            if (!answered && Contains(received_, {255, 250, 44, 1})) {
+                answered = true; // SET-BAUDRATE asked: 9600 it is
+                Send(client, {255, 250, 44, 101, 0, 0, 0x25, 0x80, 255, 240});
             }
         }
         ::close(client);
     }
-
-    void Answer(int client, Bytes sub)
+    static bool Contains(const Bytes& bytes, const Bytes& part)
     {
-        if (sub.size() < 3 || sub[0] != kComPort) {
-            return;
-        }
-        if (sub[1] == 1 && baudAnswer_ != 0) {
-            sub = {kComPort,
-                   1,
-                   static_cast<std::uint8_t>(baudAnswer_ >> 24),
-                   static_cast<std::uint8_t>(baudAnswer_ >> 16),
-                   static_cast<std::uint8_t>(baudAnswer_ >> 8),
-                   static_cast<std::uint8_t>(baudAnswer_)};
-        }
-        sub[1] += 100;
-        Bytes reply = {kIac, kSb};
-        reply.insert(reply.end(), sub.begin(), sub.end());
-        reply.insert(reply.end(), {kIac, kSe});
-        Send(client, reply);
+        return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
     }
-
     static void Send(int client, const Bytes& bytes)
     {
         [[maybe_unused]] const ssize_t n = ::send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     }
 
     LoopbackListener listener_;
-    const std::uint32_t baudAnswer_;
-    const std::chrono::milliseconds answerDelay_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
-    Bytes data_;
+    Bytes received_;
     std::thread thread_;
 };
 
