@@ -27,7 +27,7 @@ TEST_F(ConversationTest, PollsEverySecondFromTheStartAndReadsTheModuleOnceItAnsw
             polls = Trace().Frames("RX-IGNORED");
             return polls.size() >= 7;
         },
-        kStepsMs + 10000));
+        kStartMs));
     polls = polls.mid(0, 7);
     QList<int> codes;
     for (const TraceEntry& e : polls) {
