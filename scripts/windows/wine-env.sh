@@ -20,8 +20,8 @@ wine_env_install() {
   [ ${#missing[@]} -eq 0 ] && return 0
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   echo "wine-env: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq -o DPkg::Lock::Timeout=600 &&
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends \
       "${missing[@]}" >/dev/null
 }
 
