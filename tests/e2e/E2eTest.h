@@ -49,6 +49,20 @@ protected:
         }
         return codes;
     }
+    // The program's requests after `since` are polls until the first status reply is taken in,
+    // then the read: DANE, and RdDHCP once the configuration is in. On a loaded machine that
+    // reply can be taken in after the next tick has polled again: more than one poll may come.
+    void ExpectPollsThenTheRead(double since)
+    {
+        const QList<int> requests = Codes("RX", since);
+        const qsizetype read = requests.indexOf(kDane);
+        ASSERT_GE(read, 1) << "no poll before the read";
+        for (const int code : requests.mid(0, read)) {
+            EXPECT_TRUE(code == kStan || code == kRdDhcp) << code;
+        }
+        EXPECT_EQ(requests.first(), kStan);
+        EXPECT_EQ(requests.mid(read, 2), (QList<int>{kDane, kRdDhcp}));
+    }
     // Waits for a frame with the keyword and code after `since`; its time, or -1.
     double WaitFrame(const char* keyword, int code, double since, int timeoutMs = kStepsMs)
     {
