@@ -125,8 +125,9 @@ wine_run() {
     timeout -s KILL "${WINE_RUN_TIMEOUT:-0}" "$WINE" "$@"
 }
 
+# Safe in an EXIT trap under set -e: a server that has already gone is no failure.
 wine_env_stop() {
-  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null
+  [ -z "${WINESERVER:-}" ] || "$WINESERVER" -k 2>/dev/null || true
   [ -n "${wine_env_own_prefix:-}" ] && rm -rf "$wine_env_own_prefix"
   wine_env_own_prefix=""
   return 0
