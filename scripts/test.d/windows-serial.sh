@@ -51,7 +51,7 @@ pids+=($!)
 pids+=($!)
 
 for link in com1 com2 com3; do
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     [ -e "$lines/$link" ] && break
     sleep 0.1
   done
@@ -69,4 +69,4 @@ map_com 10 "$lines/com1"
 
 echo "-- serial_platform_win_tests (wine)"
 # A hung wait must fail the stage, not stall it.
-ZORVA_WINE_PORTS=1 WINE_RUN_TIMEOUT=180 wine_run "$program" --gtest_color=no
+ZORVA_WINE_PORTS=1 WINE_RUN_TIMEOUT=600 wine_run "$program" --gtest_color=no

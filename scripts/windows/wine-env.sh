@@ -6,6 +6,8 @@
 #   wine_env_preload [DIR]   builds the modem-line library for pseudo-terminals (once per DIR)
 #   wine_run PROGRAM ARGS    runs a Windows program with that library preloaded (killed after
 #                            WINE_RUN_TIMEOUT seconds when that is set)
+#   wine_close NAME PID SECS closes the program NAME (started by wine_run in the background as
+#                            PID) as its close box does; true once it has ended within SECS
 #   wine_env_stop            stops the wineserver and removes the private prefix
 # Installs wine64 when it is missing. Needs bash; sets no shell options of its own.
 
@@ -20,8 +22,8 @@ wine_env_install() {
   [ ${#missing[@]} -eq 0 ] && return 0
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   echo "wine-env: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq -o DPkg::Lock::Timeout=600 &&
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends \
       "${missing[@]}" >/dev/null
 }
 
@@ -125,8 +127,21 @@ wine_run() {
     timeout -s KILL "${WINE_RUN_TIMEOUT:-0}" "$WINE" "$@"
 }
 
+# WM_CLOSE through taskkill, again every 5 s: a close that comes while the program is still
+# starting up can go unheard.
+wine_close() {
+  local name=$1 pid=$2 deadline=$((SECONDS + $3)) again
+  while [ -d "/proc/$pid" ]; do
+    [ $SECONDS -lt $deadline ] || return 1
+    "$WINE" taskkill /im "$name" >/dev/null 2>&1 || true
+    again=$((SECONDS + 5))
+    while [ -d "/proc/$pid" ] && [ $SECONDS -lt $again ]; do sleep 0.2; done
+  done
+}
+
+# Safe in an EXIT trap under set -e: a server that has already gone is no failure.
 wine_env_stop() {
-  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null
+  [ -z "${WINESERVER:-}" ] || "$WINESERVER" -k 2>/dev/null || true
   [ -n "${wine_env_own_prefix:-}" ] && rm -rf "$wine_env_own_prefix"
   wine_env_own_prefix=""
   return 0

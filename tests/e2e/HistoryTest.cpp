@@ -54,7 +54,7 @@ TEST_F(HistoryTest, ReadWriteAndReadBackAreKeptOnceAndComparedWithTheEditor)
     // A second call on the unchanged module adds nothing.
     const double again = MonotonicSeconds();
     ASSERT_TRUE(rig_.StartProgram(Build::Test)) << rig_.Error().toStdString();
-    const double readThird = WaitFrame("RX", kDane, again);
+    const double readThird = WaitFrame("RX", kDane, again, kStartMs);
     ASSERT_GT(readThird, again);
     ASSERT_GT(WaitFrame("RX", kRdDhcp, readThird), 0);
     EXPECT_EQ(history.entryList(QDir::Files).size(), 3);

@@ -42,7 +42,7 @@ TEST_F(PictureTest, PlayingCameraBSavesEveryPictureAsTheModuleSentIt)
     ASSERT_TRUE(rig_.Hook(QStringLiteral("click ToolButton7")).ok);
     ASSERT_TRUE(rig_.Hook(QStringLiteral("camera B")).ok);
     ASSERT_TRUE(rig_.Hook(QStringLiteral("play")).ok);
-    ASSERT_TRUE(WaitFor([&] { return SavedPictures().size() >= 4; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return SavedPictures().size() >= 4; }, kStartMs));
     ASSERT_TRUE(rig_.Hook(QStringLiteral("stop")).ok);
     const double stopped = MonotonicSeconds();
 
@@ -198,7 +198,7 @@ TEST_F(PictureTest, PacketZeroAskedForTwiceStillGivesOneOfTheModulesPictures)
     ASSERT_TRUE(WaitFor([&] { return packetZeroRequests() >= 2; }, kStepsMs));
     rig_.Sim(QStringLiteral("delay 0"));
     const qsizetype before = SavedPictures().size();
-    ASSERT_TRUE(WaitFor([&] { return SavedPictures().size() >= before + 2; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return SavedPictures().size() >= before + 2; }, kStartMs));
     ASSERT_TRUE(rig_.Hook(QStringLiteral("stop")).ok);
     for (const QString& file : SavedPictures()) {
         EXPECT_GE(SourceOf(Saved(file), sources_), 0)

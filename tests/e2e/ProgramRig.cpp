@@ -117,7 +117,7 @@ bool ProgramRig::StartSimulator(const QStringList& arguments)
                      QStringList{QStringLiteral("--link"), LinkPath(), QStringLiteral("--trace"),
                                  root_.filePath(QStringLiteral("sim/trace.txt"))} +
                          arguments);
-    if (!simulator_.waitForStarted(10000)) {
+    if (!simulator_.waitForStarted(30000)) {
         error_ = QStringLiteral("zorva-sim did not start: ") + simulator_.errorString();
         return false;
     }
@@ -125,7 +125,7 @@ bool ProgramRig::StartSimulator(const QStringList& arguments)
             [this] {
                 return QFileInfo::exists(LinkPath()) || simulator_.state() == QProcess::NotRunning;
             },
-            10000) ||
+            30000) ||
         !QFileInfo::exists(LinkPath())) {
         error_ = QStringLiteral("zorva-sim published no line: ") +
                  QString::fromUtf8(ReadFile(root_.filePath(QStringLiteral("sim/stderr"))));
@@ -141,7 +141,7 @@ bool ProgramRig::StartSimulator(const QStringList& arguments)
 void ProgramRig::Sim(const QString& command)
 {
     simulator_.write(command.toUtf8() + '\n');
-    simulator_.waitForBytesWritten(5000);
+    simulator_.waitForBytesWritten(30000);
 }
 
 bool ProgramRig::SimAndWaitNote(const QString& command, const QString& note, int timeoutMs)
@@ -301,7 +301,7 @@ bool ProgramRig::StartProgram(Build build, const QStringList& arguments, bool ho
     } else {
         program_.start(program, arguments);
     }
-    if (!program_.waitForStarted(10000)) {
+    if (!program_.waitForStarted(30000)) {
         error_ = QStringLiteral("the program did not start: ") + program_.errorString();
         return false;
     }
@@ -366,7 +366,7 @@ HookReply ProgramRig::Hook(const QString& command, int timeoutMs)
 {
     const int id = ++hookSequence_;
     const QByteArray line = QByteArray::number(id) + ' ' + command.toUtf8() + '\n';
-    if (program_.write(line) != line.size() || !program_.waitForBytesWritten(5000)) {
+    if (program_.write(line) != line.size() || !program_.waitForBytesWritten(30000)) {
         return {};
     }
     WaitFor(

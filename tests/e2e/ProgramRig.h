@@ -80,15 +80,15 @@ public:
     // Waits for the hook's READY line.
     bool WaitReady(int timeoutMs);
     // One hook command and its answer.
-    HookReply Hook(const QString& command, int timeoutMs = 10000);
+    HookReply Hook(const QString& command, int timeoutMs = 30000);
     // Repeats the command every 100 ms until it answers OK or the time is up.
     HookReply HookUntilOk(const QString& command, int timeoutMs);
     bool RepliesFileExists() const;
     // Asks the program to end (SIGTERM; under wine, its window is closed as Windows does), then
     // waits; true when the program ended normally with exit code 0.
-    bool TerminateProgram(int timeoutMs = 15000);
+    bool TerminateProgram(int timeoutMs = 30000);
     // Waits for the program to end by itself (after "quit").
-    bool WaitProgramFinished(int timeoutMs = 15000);
+    bool WaitProgramFinished(int timeoutMs = 30000);
 
     // The log file, line by line, decoded from Windows-1250.
     QString LogPath() const;

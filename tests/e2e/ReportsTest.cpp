@@ -67,7 +67,7 @@ TEST_F(ReportsTest, EveryFrameWithAWrongChecksumGivesALogLine)
         Build::Shipped, {QStringLiteral("--seed"), QStringLiteral("6"), QStringLiteral("--corrupt"),
                          QStringLiteral("0.4"), QStringLiteral("--garbage"), QStringLiteral("0.3"),
                          QStringLiteral("--event-every"), QStringLiteral("0.3")}));
-    ASSERT_TRUE(WaitFor([&] { return Trace().Frames("TX-CORRUPT").size() >= 6; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return Trace().Frames("TX-CORRUPT").size() >= 6; }, kStartMs));
     // Once the module is silent and the program has asked again, everything sent before has
     // been read and cut.
     ASSERT_TRUE(

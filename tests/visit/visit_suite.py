@@ -232,6 +232,7 @@ class Visits:
             f.write(zrd(self.config))
         self.visit_start = None  # the module's configuration at the visit's first contact
         self.newest_file = None  # the time written in the history's newest file
+
     def close(self):
         if self.unplug_timer is not None:
             self.unplug_timer.join()
@@ -263,8 +264,10 @@ class Visits:
         outcome = "%s %d" % (next(a for a in args if a in verbs), run.code)
         FIGURES["outcomes"][outcome] = FIGURES["outcomes"].get(outcome, 0) + 1
         if self.unplug_timer is not None:
+            # The module was unplugged during this command: it is back before the next.
             self.unplug_timer.join()
             self.unplug_timer = None
+            time.sleep(max(0.0, self.unplugged_until + 0.5 - time.monotonic()))
         self.config, self.module_clock = self.world.module.state()
         if self.password(self.config):
             self.passwords.add(self.password(self.config))
@@ -465,7 +468,7 @@ class Visits:
         self.fault("clock back")
 
     def unplug(self, seconds, after):
-        """Now, or while the next command runs."""
+        """While the next command runs (or whatever comes next, when no command follows)."""
         self.step("the module unplugged for %d s, %.1f s from now" % (seconds, after))
         self.unplugged_until = time.monotonic() + after + seconds
         self.fault("unplugged")

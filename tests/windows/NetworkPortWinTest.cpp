@@ -28,14 +28,14 @@ TEST(NetworkPortWin, TelnetBytesBothWaysThenDroppedThenRefused)
     const auto portNumber = ntohs(a.sin_port);
 
     ConnectFailure failure;
-    auto socket = ConnectTcp("127.0.0.1", portNumber, 4000, &failure);
+    auto socket = ConnectTcp("127.0.0.1", portNumber, 30000, &failure);
     ASSERT_TRUE(socket) << failure.systemText;
     const SOCKET server = accept(listener, nullptr, nullptr);
     ASSERT_NE(server, INVALID_SOCKET);
     auto port = MakeNetworkPort(std::move(socket), true);
 
     const std::uint8_t out[] = {0xFF, 0x0D};
-    ASSERT_EQ(port->Write(out, 2, 2000), 2);
+    ASSERT_EQ(port->Write(out, 2, 30000), 2);
     const Bytes expected = {0xFF, 0xFB, 0x00, 0xFF, 0xFB, 0x03, 0xFF, 0xFB, 0x2C, 0xFF,
                             0xFD, 0x00, 0xFF, 0xFD, 0x03, 0xFF, 0xFF, 0x0D, 0x00};
     Bytes got;
@@ -48,13 +48,13 @@ TEST(NetworkPortWin, TelnetBytesBothWaysThenDroppedThenRefused)
 
     ASSERT_EQ(send(server, "\xFF\xFF\x41", 3, 0), 3);
     std::uint8_t in[2] = {};
-    ASSERT_EQ(port->Read(in, 2, 2000), 2);
+    ASSERT_EQ(port->Read(in, 2, 30000), 2);
     EXPECT_EQ(Bytes(in, in + 2), (Bytes{0xFF, 0x41}));
     closesocket(server);
-    EXPECT_EQ(port->Read(in, 1, 2000), -1);
+    EXPECT_EQ(port->Read(in, 1, 30000), -1);
 
     closesocket(listener);
-    EXPECT_FALSE(ConnectTcp("127.0.0.1", portNumber, 4000, &failure));
+    EXPECT_FALSE(ConnectTcp("127.0.0.1", portNumber, 30000, &failure));
     EXPECT_EQ(failure.kind, ConnectFailureKind::kRefused) << failure.systemText;
 }
 

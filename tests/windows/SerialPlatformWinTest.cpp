@@ -432,7 +432,7 @@ TEST_F(LineTest, ModemLineChangesAreEvents)
         SCOPED_TRACE(static_cast<int>(c.function));
         EXPECT_EQ(waiter->Wait(0).kind, Kind::kTimeout);
         ASSERT_TRUE(port->Escape(c.function));
-        const WaitResult r = waiter->Wait(5000);
+        const WaitResult r = waiter->Wait(30000);
         EXPECT_EQ(r.kind, Kind::kEvents);
         EXPECT_EQ(r.events, c.event);
     }
@@ -445,10 +445,10 @@ TEST_F(LineTest, ReceiveEventCarriesTheBytesQueued)
     EXPECT_EQ(waiter->Wait(0).kind, Kind::kTimeout);
 
     ASSERT_TRUE(farEnd->Send("hello"));
-    const WaitResult r = waiter->Wait(5000);
+    const WaitResult r = waiter->Wait(30000);
     ASSERT_EQ(r.kind, Kind::kEvents);
     EXPECT_EQ(r.events, kEvRxChar);
-    ASSERT_TRUE(QueuedWithin(*waiter, 5, 5s));
+    ASSERT_TRUE(QueuedWithin(*waiter, 5, 30s));
     const CommStatus status = port->ClearError();
     EXPECT_EQ(status.inQueue, 5u);
     EXPECT_EQ(status.outQueue, 0u);
@@ -456,7 +456,7 @@ TEST_F(LineTest, ReceiveEventCarriesTheBytesQueued)
     EXPECT_FALSE(status.waitingForDsr);
 
     std::uint8_t buffer[5] = {};
-    ASSERT_EQ(port->Read(buffer, 5, 2000), 5);
+    ASSERT_EQ(port->Read(buffer, 5, 30000), 5);
     EXPECT_EQ(std::string(buffer, buffer + 5), "hello");
     EXPECT_EQ(port->ClearError().inQueue, 0u);
 }
@@ -467,7 +467,7 @@ TEST_F(LineTest, ReportsOnlyTheChosenEvents)
     ASSERT_NE(waiter, nullptr);
     EXPECT_EQ(waiter->Wait(0).kind, Kind::kTimeout);
     ASSERT_TRUE(farEnd->Send("x"));
-    ASSERT_TRUE(QueuedWithin(*waiter, 1, 5s));
+    ASSERT_TRUE(QueuedWithin(*waiter, 1, 30s));
     EXPECT_EQ(waiter->Wait(200).kind, Kind::kTimeout);
 }
 
@@ -477,21 +477,21 @@ TEST_F(LineTest, TransmitterEmptyAfterAWrite)
     ASSERT_NE(waiter, nullptr);
     EXPECT_EQ(waiter->Wait(0).kind, Kind::kTimeout);
     const std::uint8_t bytes[] = {'a', 'b', 'c'};
-    ASSERT_EQ(port->Write(bytes, 3, 2000), 3);
-    const WaitResult r = waiter->Wait(5000);
+    ASSERT_EQ(port->Write(bytes, 3, 30000), 3);
+    const WaitResult r = waiter->Wait(30000);
     EXPECT_EQ(r.kind, Kind::kEvents);
     EXPECT_EQ(r.events, kEvTxEmpty);
-    EXPECT_EQ(farEnd->Receive(3, 5s), "abc");
+    EXPECT_EQ(farEnd->Receive(3, 30s), "abc");
 }
 
 TEST_F(LineTest, WritesReachTheFarEnd)
 {
     const std::string frame = "\xff\xff\x02\x01\x01";
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame.data());
-    EXPECT_EQ(port->Write(bytes, 5, 2000), 5);
-    EXPECT_EQ(port->Write(bytes, 0, 2000), 0);
+    EXPECT_EQ(port->Write(bytes, 5, 30000), 5);
+    EXPECT_EQ(port->Write(bytes, 0, 30000), 0);
     EXPECT_EQ(port->Write(bytes, 5, -1), 5);
-    EXPECT_EQ(farEnd->Receive(10, 5s), frame + frame);
+    EXPECT_EQ(farEnd->Receive(10, 30s), frame + frame);
 }
 
 // Every byte value crosses both ways: the flow control left on is off once the port is open.
@@ -502,10 +502,10 @@ TEST_F(LineTest, EveryByteValueCrossesBothWays)
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(all.data());
     ASSERT_TRUE(farEnd->Send(all));
     std::vector<std::uint8_t> got(256);
-    EXPECT_EQ(port->Read(got.data(), 256, 5000), 256);
+    EXPECT_EQ(port->Read(got.data(), 256, 30000), 256);
     EXPECT_EQ(got, std::vector<std::uint8_t>(bytes, bytes + 256));
-    EXPECT_EQ(port->Write(bytes, 256, 2000), 256);
-    EXPECT_EQ(farEnd->Receive(256, 5s), all);
+    EXPECT_EQ(port->Write(bytes, 256, 30000), 256);
+    EXPECT_EQ(farEnd->Receive(256, 30s), all);
 }
 
 // A read for more than comes returns what came once the line has been silent for 250 ms.
@@ -513,7 +513,7 @@ TEST_F(LineTest, ReadEndsWhenTheLineFallsSilent)
 {
     ASSERT_TRUE(farEnd->Send("abc"));
     std::uint8_t buffer[10] = {};
-    EXPECT_EQ(port->Read(buffer, 10, 2000), 3);
+    EXPECT_EQ(port->Read(buffer, 10, 30000), 3);
     EXPECT_EQ(std::string(buffer, buffer + 3), "abc");
 }
 
@@ -526,7 +526,7 @@ TEST_F(LineTest, ReadGivesUpAfterItsBoundAndLetsGoOfTheBuffer)
 
     ASSERT_TRUE(farEnd->Send("xyz"));
     std::uint8_t second[3] = {};
-    EXPECT_EQ(port->Read(second, 3, 2000), 3);
+    EXPECT_EQ(port->Read(second, 3, 30000), 3);
     EXPECT_EQ(std::string(second, second + 3), "xyz");
     EXPECT_EQ(first, std::vector<std::uint8_t>(10, 0xEE));
 }
@@ -539,13 +539,13 @@ TEST_F(LineTest, WriteGivesUpAfterItsBound)
 
     // What had left before the write was cancelled arrives, and nothing more.
     std::size_t arrived = 0;
-    for (std::string part; !(part = farEnd->Receive(1 << 16, 300ms)).empty();) {
+    for (std::string part; !(part = farEnd->Receive(1 << 16, 1000ms)).empty();) {
         arrived += part.size();
     }
     EXPECT_LT(arrived, flood.size());
     const std::uint8_t bytes[] = {'o', 'k'};
-    EXPECT_EQ(port->Write(bytes, 2, 2000), 2);
-    EXPECT_EQ(farEnd->Receive(2, 5s), "ok");
+    EXPECT_EQ(port->Write(bytes, 2, 30000), 2);
+    EXPECT_EQ(farEnd->Receive(2, 30s), "ok");
 }
 
 TEST_F(LineTest, PurgeDiscardsTheInputQueue)
@@ -553,13 +553,13 @@ TEST_F(LineTest, PurgeDiscardsTheInputQueue)
     auto waiter = port->CreateEventWaiter(kEvRxChar);
     ASSERT_NE(waiter, nullptr);
     ASSERT_TRUE(farEnd->Send("stale"));
-    ASSERT_TRUE(QueuedWithin(*waiter, 5, 5s));
+    ASSERT_TRUE(QueuedWithin(*waiter, 5, 30s));
 
     EXPECT_TRUE(port->Purge(kPurgeRxAbort | kPurgeRxClear));
     EXPECT_EQ(port->ClearError().inQueue, 0u);
     ASSERT_TRUE(farEnd->Send("z"));
     std::uint8_t byte = 0;
-    EXPECT_EQ(port->Read(&byte, 1, 2000), 1);
+    EXPECT_EQ(port->Read(&byte, 1, 30000), 1);
     EXPECT_EQ(byte, 'z');
 }
 
@@ -567,13 +567,13 @@ TEST_F(LineTest, CloseSignalEndsAPendingWaitAndStays)
 {
     auto waiter = port->CreateEventWaiter(kEvRxChar);
     ASSERT_NE(waiter, nullptr);
-    auto pending = std::async(std::launch::async, [&] { return waiter->Wait(10000).kind; });
+    auto pending = std::async(std::launch::async, [&] { return waiter->Wait(60000).kind; });
     // The wait is armed and blocked before the close signal comes, or returns at once after.
     EXPECT_EQ(pending.wait_for(100ms), std::future_status::timeout);
     waiter->Release();
-    ASSERT_EQ(pending.wait_for(5s), std::future_status::ready);
+    ASSERT_EQ(pending.wait_for(30s), std::future_status::ready);
     EXPECT_EQ(pending.get(), Kind::kClosed);
-    EXPECT_EQ(waiter->Wait(10000).kind, Kind::kClosed);
+    EXPECT_EQ(waiter->Wait(60000).kind, Kind::kClosed);
 }
 
 // A waiter destroyed with its wait armed cancels it; the port then closes and opens again, and a
@@ -591,7 +591,7 @@ TEST_F(LineTest, WaiterWithAnArmedWaitCanGo)
     waiter = port->CreateEventWaiter(kEvRxChar);
     ASSERT_NE(waiter, nullptr);
     ASSERT_TRUE(farEnd->Send("n"));
-    EXPECT_EQ(waiter->Wait(5000).events, kEvRxChar);
+    EXPECT_EQ(waiter->Wait(30000).events, kEvRxChar);
 }
 
 // The line's far end goes away when it receives a byte, as a USB adapter that is pulled out:
@@ -599,18 +599,18 @@ TEST_F(LineTest, WaiterWithAnArmedWaitCanGo)
 // be opened again once it is back.
 TEST_F(WinePorts, FarEndGoingAwayIsAHangUp)
 {
-    auto port = OpenWithin(kVanishingLine, 10s);
+    auto port = OpenWithin(kVanishingLine, 30s);
     ASSERT_NE(port, nullptr);
     auto waiter = port->CreateEventWaiter(kEvRxChar | kEvTxEmpty);
     ASSERT_NE(waiter, nullptr);
     EXPECT_EQ(waiter->Wait(0).kind, Kind::kTimeout);
     const std::uint8_t bye = '!';
-    ASSERT_EQ(port->Write(&bye, 1, 2000), 1);
+    ASSERT_EQ(port->Write(&bye, 1, 30000), 1);
 
-    WaitResult r = waiter->Wait(10000);
+    WaitResult r = waiter->Wait(60000);
     if (r.kind == Kind::kEvents) {
         EXPECT_EQ(r.events, kEvTxEmpty); // the byte left before the far end went
-        r = waiter->Wait(10000);
+        r = waiter->Wait(60000);
     }
     EXPECT_EQ(r.kind, Kind::kHangUp);
     std::uint8_t byte = 0;
@@ -618,7 +618,7 @@ TEST_F(WinePorts, FarEndGoingAwayIsAHangUp)
     waiter.reset();
     port.reset();
 
-    EXPECT_NE(OpenWithin(kVanishingLine, 10s), nullptr);
+    EXPECT_NE(OpenWithin(kVanishingLine, 30s), nullptr);
 }
 
 } // namespace
