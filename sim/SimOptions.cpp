@@ -162,6 +162,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
                                            10, 0, 65535);
             ok = port.has_value() && colon != 0;
             o.listenHost = colon == std::string::npos ? "127.0.0.1" : value.substr(0, colon);
+            // An IPv6 host in brackets, as the address is printed: [::1]:4001.
+            if (o.listenHost.size() > 2 && o.listenHost.front() == '[' &&
+                o.listenHost.back() == ']') {
+                o.listenHost = o.listenHost.substr(1, o.listenHost.size() - 2);
+            }
             o.listenPort = static_cast<int>(port.value_or(0));
         } else if (arg == "--firmware") {
             const auto n = ParseInteger(value, 10, 0, 255);

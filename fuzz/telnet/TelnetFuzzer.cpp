@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "serial/TelnetCodec.h"
+#include "serial/network/TelnetCodec.h"
 
 namespace {
 

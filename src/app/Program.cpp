@@ -14,7 +14,7 @@
 #include "link/LinkCore.h"
 #include "link/StatusProbe.h"
 #include "preview/TFormPict.h"
-#include "serial/TFormKonf.h"
+#include "serial/ui/TFormKonf.h"
 
 namespace zorva {
 

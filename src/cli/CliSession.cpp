@@ -10,7 +10,9 @@
 #include "config/ConfigHistory.h"
 #include "link/LinkCore.h"
 #include "link/TComm64LinkPort.h"
+#include "serial/DeviceNames.h"
 #include "serial/TComm64.h"
+#include "serial/network/NetworkNames.h"
 #include "shell/LogFile.h"
 
 namespace zorva::cli {
@@ -152,7 +154,11 @@ CliSession::CliSession(const QString& portName, int silenceLimitMs,
     history_ = std::make_unique<ConfigHistory>(DefaultHistoryFolder(),
                                                HistoryKeepFrom(IniPathForProgram(windowProgram)));
     core_->setHistory(history_.get());
-    comm_->setOnPortNote([this](const QString& line) { core_->NotePortLine(line); });
+    comm_->setOnPortNote([this](const QString& line) {
+        core_->NotePortLine(line);
+        // Said also with --quiet: it may be why the module stays silent.
+        PrintProgress(false, line);
+    });
     comm_->setOnRxCharSignal(
         [this](QObject* sender, std::int32_t count) { ReceiveEvent(sender, count); });
     // Until the port is open the core's own tick does nothing useful; Open starts it.
@@ -168,10 +174,18 @@ CliSession::~CliSession()
 bool CliSession::Open(QString* reason)
 {
     core_->OpenPort();
-    // A network port connects in the background; the next open takes the result.
-    if (comm_->Connecting()) {
-        RunUntil([this] { return comm_->ConnectEnded(); }, true);
-        core_->OpenPort();
+    // The port opens in the background; the core takes the result as soon as it is there.
+    if (comm_->Opening()) {
+        if (serial::IsNetworkName(ResolveDeviceName(DeviceName()).toStdString())) {
+            Progress(QStringLiteral("%1 connecting").arg(DeviceName()));
+        }
+        if (RunUntil([this] { return !comm_->Opening(); }, true) == WaitEnd::kInterrupted) {
+            comm_->Close();
+            if (reason != nullptr) {
+                *reason = QStringLiteral("interrupted");
+            }
+            return false;
+        }
     }
     if (!port_->Enabled()) {
         const std::optional<PortFailure>& failure = comm_->OpenFailure();

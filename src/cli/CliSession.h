@@ -128,6 +128,10 @@ public:
         port_.Open();
     }
     void Close() override { port_.Close(); }
+    void SetOpenEnded(std::function<void()> ended) override
+    {
+        port_.SetOpenEnded(std::move(ended));
+    }
     QString DeviceName() const override { return port_.DeviceName(); }
     int _Write_(const std::uint8_t* buffer, int count) override;
     int _Read_(std::uint8_t* buffer, int count) override;
@@ -157,8 +161,9 @@ public:
                std::function<void(const QString&)> progress);
     ~CliSession();
 
-    // Opens the port exclusively; false with the reason, in the current language, when it
-    // cannot be opened.
+    // Opens the port exclusively, running the event loop while the open runs; false with the
+    // reason, in the current language, when it cannot be opened, and with "interrupted" when an
+    // interruption came first (Interrupted() tells).
     bool Open(QString* reason);
     // Runs the event loop until `done` holds or an interruption (SIGINT, SIGTERM) came, and,
     // unless `untilDoneOnly`, until the module has stayed silent for the silence limit. Time

@@ -19,8 +19,8 @@
 #include "link/EventDecoder.h"
 #include "link/LinkCore.h"
 #include "serial/DeviceNames.h"
-#include "serial/NetworkNames.h"
 #include "serial/StoredPort.h"
+#include "serial/network/NetworkNames.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
 
@@ -71,6 +71,10 @@ int Connect(CliSession& session, const CliOptions& options, bool waitForRead)
 {
     QString reason;
     if (!session.Open(&reason)) {
+        if (Interrupted()) {
+            PrintError(QStringLiteral("interrupted"));
+            return kInterrupted;
+        }
         PrintError(QStringLiteral("port %1 not opened: %2").arg(session.DeviceName(), reason));
         return kPortNotOpened;
     }

@@ -7,8 +7,8 @@
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "link/StatusProbe.h"
-#include "serial/PortList.h"
-#include "serial/PortSearch.h"
+#include "serial/ports/PortList.h"
+#include "serial/ports/PortSearch.h"
 #include "shell/LanguageTexts.h"
 
 namespace zorva::cli {

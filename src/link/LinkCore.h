@@ -47,6 +47,7 @@ class LinkCore : public QObject {
 public:
     LinkCore(LinkPort& port, LinkView& view, LinkPreview& preview, const LinkClock& clock,
              ConfigRecord& config, NetworkRecord& network, QObject* parent = nullptr);
+    ~LinkCore() override;
 
     // The run's log file; empty: no log file.
     void setLogFilePath(const QString& path) { logPath_ = path; }
@@ -72,6 +73,10 @@ public:
     void ToolButton11Click(); // set the module's clock: ask first
     void Zagar1Click() { ToolButton11Click(); }
     void OpenPort();
+    // The port's open, started by OpenPort, has ended: the port is taken and, once open, set up
+    // as OpenPort sets it up, with a step at once (the first request goes out then, not a
+    // tick later). Nothing while the port settings dialog shows.
+    void PortOpenEnded();
     // Puts the reason why the port is closed into the status bar again, in the current language.
     void ShowPortFailure();
     void RS2321Click(); // port settings
@@ -162,8 +167,12 @@ private:
     std::uint64_t Send(const Bytes& frame);
     void LogFileLine(const QString& text) const;
     // After an open: a new reason why the port is closed goes to the status bar, the traffic log
-    // and the log file once; an open port empties the status bar's panel.
+    // and the log file once; an open port empties the status bar's panel. A port that closes
+    // again before it has stayed open for two ticks (a server that accepts and drops at once)
+    // is one episode: its reason, the same each time, is logged once.
     void NotePortFailure();
+    // Sets up a port just opened (line flags, receive buffer) and runs a step.
+    void PortOpened();
     // The line with the date-and-time prefix; the prefix is made only when there is a log file.
     void LogFileStamped(const QString& text) const;
     QString Stamp() const;
@@ -230,7 +239,9 @@ private:
     QString shownFmwDate_;
     bool dtrFlag_ = true;
     bool rtsFlag_ = true;
-    std::optional<PortFailure> portFailure_; // as last reported
+    std::optional<PortFailure> portFailure_;   // as last reported
+    std::optional<PortFailure> loggedFailure_; // as last logged, until the port stays open
+    int openTicks_ = 0;                        // ticks in a row that found the port open
 
     // Receive side.
     std::array<std::uint8_t, kRxBufferSize> cbuf_{};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -20,7 +21,9 @@ class LinkPort {
 public:
     virtual ~LinkPort() = default;
     virtual bool Enabled() const = 0; // open
-    virtual void Open() = 0;          // the caller tests Enabled afterwards
+    // The caller tests Enabled afterwards. A port that opens off this thread only starts the
+    // open, and a later Open takes its result.
+    virtual void Open() = 0;
     virtual void Close() = 0;
     virtual QString DeviceName() const = 0;
     virtual int _Write_(const std::uint8_t* buffer, int count) = 0;
@@ -30,6 +33,9 @@ public:
     // Why the latest Open failed; nothing after a successful one. A port that cannot tell
     // reports nothing.
     virtual std::optional<PortFailure> OpenFailure() const { return std::nullopt; }
+    // Called on this thread when an open started by Open has ended, so that its result can be
+    // taken at once (an empty function: nobody to call). A port that opens at once never calls it.
+    virtual void SetOpenEnded(std::function<void()> ended) { static_cast<void>(ended); }
 };
 
 // The main window as the link sees it.

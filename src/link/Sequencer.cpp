@@ -32,6 +32,12 @@ LinkCore::LinkCore(LinkPort& port, LinkView& view, LinkPreview& preview, const L
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, [this] { Tick(); });
     timer1_.start();
+    port_.SetOpenEnded([this] { PortOpenEnded(); });
+}
+
+LinkCore::~LinkCore()
+{
+    port_.SetOpenEnded({});
 }
 
 QString LinkCore::Stamp() const
@@ -88,9 +94,12 @@ void LinkCore::Timer1Timer(const QObject* Sender)
     busy_ = true;
 
     if (!view_.PortSettingsShowing() && !port_.Enabled()) {
+        openTicks_ = 0;
         OpenPort();
         tag_ = 0;
         rxcnt_ = 0;
+    } else if (Sender != nullptr && port_.Enabled() && ++openTicks_ >= 2) {
+        loggedFailure_.reset(); // open for a whole tick: a later closing is news
     }
 
     if (tag_ > 0) {
@@ -244,6 +253,24 @@ void LinkCore::OpenPort()
         port_.Open();
         NotePortFailure();
     }
+    PortOpened();
+}
+
+void LinkCore::PortOpenEnded()
+{
+    if (view_.PortSettingsShowing() || port_.Enabled()) {
+        return;
+    }
+    port_.Open();
+    NotePortFailure();
+    // A failure waits for the next tick's open: no open follows another at once.
+    if (port_.Enabled()) {
+        PortOpened();
+    }
+}
+
+void LinkCore::PortOpened()
+{
     if (port_.Enabled()) {
         port_.DTR(dtrFlag_);
         port_.RTS(rtsFlag_);
@@ -264,7 +291,8 @@ void LinkCore::NotePortFailure()
     }
     portFailure_ = std::move(now);
     ShowPortFailure();
-    if (portFailure_) {
+    if (portFailure_ && portFailure_ != loggedFailure_) {
+        loggedFailure_ = portFailure_;
         const QString line = PortFailureLine(*portFailure_);
         view_.Memo1Add(line);
         LogFileStamped(line);
@@ -289,6 +317,9 @@ void LinkCore::RS2321Click()
         view_.ShowPortSettingsModal();
         OpenPort();
     } else {
+        // An open still running is abandoned: the dialog may pick another port, and its search
+        // may want this one.
+        port_.Close();
         view_.ShowPortSettingsModal();
     }
 }

@@ -1,7 +1,7 @@
 // The module's side of the port search: one status request, answered by a valid status reply.
 #pragma once
 
-#include "serial/PortSearch.h"
+#include "serial/ports/PortSearch.h"
 
 namespace zorva {
 

@@ -40,5 +40,9 @@ std::optional<PortFailure> TComm64LinkPort::OpenFailure() const
 {
     return port_.OpenFailure();
 }
+void TComm64LinkPort::SetOpenEnded(std::function<void()> ended)
+{
+    port_.setOnOpenEnded(std::move(ended));
+}
 
 } // namespace zorva

@@ -21,6 +21,7 @@ public:
     bool DTR(bool state) override;
     bool RTS(bool state) override;
     std::optional<PortFailure> OpenFailure() const override;
+    void SetOpenEnded(std::function<void()> ended) override;
 
 private:
     TComm64& port_;

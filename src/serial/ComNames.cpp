@@ -5,7 +5,7 @@
 #include <QFile>
 
 #include "serial/DeviceNames.h"
-#include "serial/SerialPlatform.h"
+#include "serial/platform/SerialPlatform.h"
 
 namespace zorva {
 

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "serial/SerialPlatform.h"
+#include "serial/platform/SerialPlatform.h"
 
 namespace zorva {
 

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "serial/NetworkNames.h"
-#include "serial/SerialPlatform.h"
+#include "serial/network/NetworkNames.h"
+#include "serial/platform/SerialPlatform.h"
 #include "shell/SettingsStore.h"
 
 namespace zorva {

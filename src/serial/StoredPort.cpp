@@ -1,7 +1,7 @@
 #include "serial/StoredPort.h"
 
 #include "serial/ComNames.h"
-#include "serial/NetworkNames.h"
+#include "serial/network/NetworkNames.h"
 #include "shell/SettingsStore.h"
 
 namespace zorva {
@@ -10,6 +10,13 @@ namespace {
 
 const QString kPortByteValue = QStringLiteral("cm");
 const QString kFullPortNameValue = QStringLiteral("cmn");
+
+// A name kept in full beside "cm": one the platform opens as its own device, and a network
+// address on every platform, so that it comes back whatever COM aliases exist.
+bool KeptInFull(const QString& name)
+{
+    return PortNameIsItsDevice(name) || serial::IsNetworkName(name.toStdString());
+}
 
 } // namespace
 
@@ -51,7 +58,7 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
         return false;
     }
     QString fullName = RegReadString(kRegKey, kFullPortNameValue);
-    if (!PortNameIsItsDevice(fullName)) {
+    if (!KeptInFull(fullName)) {
         fullName.clear();
     }
     *deviceName = StartDeviceName(cm, fullName);
@@ -60,8 +67,11 @@ bool ReadStoredDeviceName(QString* deviceName, QString* error)
 
 void WriteFullPortName(const QString& deviceName)
 {
-    if (PortNameIsItsDevice(deviceName)) {
+    if (KeptInFull(deviceName)) {
         RegWriteString(kRegKey, kFullPortNameValue, deviceName);
+    } else if (!RegReadString(kRegKey, kFullPortNameValue).isEmpty()) {
+        // An address kept before must not come back under a COM name of the same digit.
+        RegWriteString(kRegKey, kFullPortNameValue, QString());
     }
 }
 

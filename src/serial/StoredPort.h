@@ -26,10 +26,13 @@ std::uint8_t PortByteFromDeviceName(const QString& deviceName);
 // else "COM" + PortNumberFromStored(cm).
 QString StartDeviceName(std::uint8_t cm, const QString& fullName);
 
-// Reads "cm" and, where the platform keeps it, "cmn", and gives StartDeviceName of them. False
-// with *error set ("Invalid data type for 'cm'") when "cm" is no binary value of one byte.
+// Reads "cm" and "cmn" and gives StartDeviceName of them, "cmn" only when it holds a name kept
+// in full (below). False with *error set ("Invalid data type for 'cm'") when "cm" is no binary
+// value of one byte.
 bool ReadStoredDeviceName(QString* deviceName, QString* error = nullptr);
-// Writes "cmn" for a name the platform keeps in full (PortNameIsItsDevice); nothing elsewhere.
+// Writes "cmn" for a name kept in full: a name the platform keeps as its device's own
+// (PortNameIsItsDevice) and a network address (on every platform); for any other name it
+// empties a "cmn" kept before.
 void WriteFullPortName(const QString& deviceName);
 
 } // namespace zorva

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "serial/CommTypes.h"
-#include "serial/SerialPlatform.h"
+#include "serial/platform/SerialPlatform.h"
 
 namespace zorva {
 

@@ -2,12 +2,9 @@
 
 #include <stdexcept>
 
-#include <QDir>
-#include <QFile>
 #include <QMetaObject>
 
 #include "serial/DeviceNames.h"
-#include "serial/NetworkNames.h"
 
 namespace zorva {
 namespace {
@@ -20,51 +17,6 @@ void CheckCount(int Count)
     if (Count < 0) {
         throw std::out_of_range("Range check error");
     }
-}
-
-std::unique_ptr<serial::SerialPort> OpenByName(const QString& name, int* error)
-{
-    return serial::OpenSerialPort(QFile::encodeName(name).toStdString(), error);
-}
-
-PortFailure Describe(const QString& deviceName, const QString& path, int error)
-{
-    const serial::OpenFailure facts =
-        serial::DescribeOpenFailure(QFile::encodeName(path).toStdString(), error);
-    PortFailure failure;
-    switch (facts.kind) {
-    case serial::OpenFailureKind::kPermission:
-        failure.kind = PortFailure::Kind::kPermission;
-        break;
-    case serial::OpenFailureKind::kInUse:
-        failure.kind = PortFailure::Kind::kInUse;
-        break;
-    case serial::OpenFailureKind::kMissing:
-        failure.kind = PortFailure::Kind::kMissing;
-        break;
-    case serial::OpenFailureKind::kNotSerial:
-        failure.kind = PortFailure::Kind::kNotSerial;
-        break;
-    case serial::OpenFailureKind::kOther:
-        failure.kind = PortFailure::Kind::kOther;
-        break;
-    }
-    failure.deviceName = deviceName;
-    failure.path = path;
-    failure.systemText = QString::fromLocal8Bit(facts.systemText.c_str());
-    failure.holderPid = facts.holderPid;
-    failure.holderName = QString::fromLocal8Bit(facts.holderName.c_str());
-    return failure;
-}
-
-// A device that opened but cannot serve: the system's words for `error`.
-PortFailure OtherFailure(const QString& deviceName, const QString& path, int error)
-{
-    PortFailure failure = Describe(deviceName, path, error);
-    failure.kind = PortFailure::Kind::kOther;
-    failure.holderPid = 0;
-    failure.holderName.clear();
-    return failure;
 }
 
 } // namespace
@@ -81,43 +33,27 @@ TComm64::~TComm64()
     Close();
 }
 
-OpenedDevice OpenDevice(const QString& deviceName, const QString& path)
-{
-    OpenedDevice device;
-    device.deviceName = deviceName;
-    device.path = path;
-    int error = 0;
-    device.port = OpenByName(device.path, &error);
-    if (device.port) {
-        return device;
-    }
-    const QString resolved = device.path;
-    PortFailure failure = Describe(deviceName, resolved, error);
-    device.path = PrefixedDeviceName(deviceName);
-    device.port = OpenByName(device.path, &error);
-    if (!device.port) {
-        // The first try names the device unless it found nothing where the second found
-        // something, or it took a bare name ("ttyUSB0") as it was.
-        PortFailure second = Describe(deviceName, device.path, error);
-        if (failure.kind == PortFailure::Kind::kMissing &&
-            (second.kind != PortFailure::Kind::kMissing || QDir::isRelativePath(resolved))) {
-            failure = std::move(second);
-        }
-        device.failure = std::move(failure);
-    }
-    return device;
-}
-
 void TComm64::Open()
 {
+    // Read here, on this thread: the aliases are in the settings.
     const QString path = ResolveDeviceName(FDeviceName);
-    if (serial::IsNetworkName(path.toStdString())) {
-        OpenNetwork(path);
+    if (opening_ && (opening_->deviceName() != FDeviceName || opening_->path() != path)) {
+        opening_.reset(); // the name has changed meanwhile
+    }
+    if (!opening_) {
+        // Closed before the device is opened again: it may not be opened twice. The reason of
+        // the previous attempt stays until this one ends, so that a port that stays away is
+        // reported once, not once per attempt.
+        Close();
+        opening_ = std::make_unique<PortOpening>(FDeviceName, path, opener_, this, "OpeningEnded");
         return;
     }
-    // Closed before the device is opened again: it may not be opened twice.
-    Close();
-    Open(OpenDevice(FDeviceName, path));
+    if (!opening_->Ended()) {
+        return;
+    }
+    OpenedDevice device = opening_->Take();
+    opening_.reset();
+    Open(std::move(device));
 }
 
 void TComm64::Open(OpenedDevice device)
@@ -125,6 +61,7 @@ void TComm64::Open(OpenedDevice device)
     Close();
     FDeviceName = device.deviceName;
     const QString path = device.path;
+    openPath_ = path;
     std::unique_ptr<serial::SerialPort> port = std::move(device.port);
     if (!port) {
         openFailure_ = std::move(device.failure);
@@ -150,7 +87,7 @@ void TComm64::Start(std::unique_ptr<serial::SerialPort> port, const QString& pat
         refusal = refusal != 0 ? refusal : FHandle->LineRefusal();
     }
     if (refusal != 0) {
-        openFailure_ = OtherFailure(FDeviceName, path, refusal);
+        openFailure_ = DeviceFailure(FDeviceName, path, refusal);
         Close();
         return;
     }
@@ -158,7 +95,7 @@ void TComm64::Start(std::unique_ptr<serial::SerialPort> port, const QString& pat
         QMetaObject::invokeMethod(this, "ThreadSignalled", Qt::QueuedConnection);
     });
     if (!FTC32Thread->Running()) {
-        openFailure_ = OtherFailure(FDeviceName, path, FTC32Thread->WaiterError());
+        openFailure_ = DeviceFailure(FDeviceName, path, FTC32Thread->WaiterError());
         Close();
         return;
     }
@@ -169,7 +106,7 @@ void TComm64::Start(std::unique_ptr<serial::SerialPort> port, const QString& pat
 
 void TComm64::Close()
 {
-    connect_.reset();
+    opening_.reset();
     if (!FHandle) {
         return;
     }
@@ -182,6 +119,16 @@ void TComm64::Close()
         FTC32Thread.reset();
     }
     FHandle.reset();
+}
+
+void TComm64::OpeningEnded()
+{
+    // A late call for an open given up since finds another one, or none.
+    if (opening_ && opening_->TakeEnd()) {
+        if (const auto handler = onOpenEnded_) {
+            handler();
+        }
+    }
 }
 
 void TComm64::ThreadSignalled()

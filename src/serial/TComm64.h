@@ -17,24 +17,12 @@
 #include <QString>
 
 #include "serial/CommTypes.h"
-#include "serial/NetworkConnect.h"
-#include "serial/SerialPlatform.h"
+#include "serial/PortOpener.h"
 #include "serial/TC32Thread.h"
+#include "serial/platform/SerialPlatform.h"
 #include "shell/PortFailure.h"
 
 namespace zorva {
-
-// A device opened by name the way TComm64::Open opens it, not yet taken by a component: the part
-// of an open that can block (a Bluetooth port connecting, a slow driver). Any thread may make one.
-struct OpenedDevice {
-    QString deviceName;
-    QString path;                             // the device opened, or the one the failure names
-    std::unique_ptr<serial::SerialPort> port; // null when nothing opened
-    std::optional<PortFailure> failure;       // why, then
-};
-// `path`: ResolveDeviceName of the name, found beforehand (it reads the settings, which is the
-// caller's thread's business).
-OpenedDevice OpenDevice(const QString& deviceName, const QString& path);
 
 class TComm64 : public QObject {
     Q_OBJECT
@@ -44,21 +32,25 @@ public:
     ~TComm64() override;
 
     bool Enabled() const { return FHandle != nullptr; }
-    // Opens DeviceName (closing first when open); stays closed, silently, when that fails, when
-    // the driver refuses the line settings, or when the device cannot report line events.
-    //
-    // A network port (NetworkNames.h) connects in the background instead: the first Open
-    // starts connecting, and while that runs (Connecting) a repeated Open leaves it alone; the
-    // first Open after it has ended opens the port or reports why it could not be reached. The
-    // once-a-second reopen of the link thus connects without ever waiting for the network.
+    // Opens DeviceName, whatever kind of name it is, off this thread (PortOpener.h): the first
+    // Open starts the open (closing the device first when open), and while that runs (Opening)
+    // a repeated Open leaves it alone; the first Open after it has ended (OpenEnded) takes the
+    // device, or keeps why it could not be opened. The port stays closed, silently, when the
+    // driver refuses the line settings or the device cannot report line events. So the
+    // once-a-second reopen of the link never waits for a device or a server, and the handler
+    // of setOnOpenEnded lets it take the result at once.
     void Open();
-    // Takes a device that OpenDevice opened (closing first when open) as Open would take it;
-    // DeviceName becomes its name.
+    // Takes a device opened by name (closing first when open) as Open would take it; DeviceName
+    // becomes its name.
     void Open(OpenedDevice device);
+    // Closes the device; an open still running is abandoned (what it brings is closed).
     void Close();
-    bool Connecting() const { return connect_ != nullptr; }
-    // The connect has ended: the next Open opens the port or reports why not.
-    bool ConnectEnded() const { return connect_ && connect_->Finished(); }
+    bool Opening() const { return opening_ != nullptr; }
+    bool OpenEnded() const { return opening_ && opening_->Ended(); }
+    // Called on this thread when an open has ended (the next Open takes its result).
+    void setOnOpenEnded(std::function<void()> handler) { onOpenEnded_ = std::move(handler); }
+    // How ports are opened: OpenPortNamed unless a test says otherwise.
+    void setOpener(PortOpenFunction opener) { opener_ = std::move(opener); }
     // Told each setting that the server of a network port refused, once, in the current
     // language ("rfc2217://...: the port server refused a setting: DTR on").
     void setOnPortNote(std::function<void(const QString&)> handler)
@@ -135,9 +127,10 @@ public:
 private slots:
     // Queued from the event thread: run its pending hand-over, or close after a hang-up.
     void ThreadSignalled();
+    // Queued from an open's thread: tell the handler of setOnOpenEnded, once per open.
+    void OpeningEnded();
 
 private:
-    void OpenNetwork(const QString& address);
     void Start(std::unique_ptr<serial::SerialPort> port, const QString& path);
     void NoteDropped();
     void ReportRefusals();
@@ -149,8 +142,11 @@ private:
 
     std::unique_ptr<serial::SerialPort> FHandle; // null while closed
     std::unique_ptr<TC32Thread> FTC32Thread;     // exists only while open
-    std::unique_ptr<NetworkConnect> connect_;    // a network port's connect in flight
+    std::unique_ptr<PortOpening> opening_;       // an open in flight, or its result
+    PortOpenFunction opener_;
+    std::function<void()> onOpenEnded_;
     std::function<void(const QString&)> onPortNote_;
+    QString openPath_; // what the open device was opened as
     std::optional<PortFailure> openFailure_;
     QString FDeviceName;
     TBaudRate FBaudRate;

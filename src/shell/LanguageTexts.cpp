@@ -74,6 +74,12 @@ LanguageTexts PolishTexts()
     t.txtPortNoAnswer = QStringLiteral("%1: brak odpowiedzi: czy serwer portu jest osiągalny?");
     t.txtPortDropped = QStringLiteral("%1: połączenie zerwane");
     t.txtPortSettingRefused = QStringLiteral("%1: serwer portu odmówił ustawienia: %2");
+    t.txtPortBadAddress = QStringLiteral("%1: błędny adres: %2");
+    t.txtAddressNoHost = QStringLiteral("brak hosta przed portem (tcp://HOST:PORT)");
+    t.txtAddressNoPort = QStringLiteral("brak numeru portu po hoście (tcp://HOST:PORT)");
+    t.txtAddressBadPort = QStringLiteral("port to liczba od 1 do 65535");
+    t.txtNotAPortName = QStringLiteral("%1: nie ma takiego portu na liście, a adres sieciowy "
+                                       "zaczyna się od tcp://, socket:// lub rfc2217://");
     t.txtNoFreeComName =
         QStringLiteral("Brak wolnej nazwy od COM1 do COM8 dla %1; nic nie zmieniono.");
     t.txtFindModule = QStringLiteral("Szukaj modułu");
@@ -243,6 +249,12 @@ LanguageTexts EnglishTexts()
     t.txtPortNoAnswer = QStringLiteral("%1: no answer: can the port server be reached?");
     t.txtPortDropped = QStringLiteral("%1: connection dropped");
     t.txtPortSettingRefused = QStringLiteral("%1: the port server refused a setting: %2");
+    t.txtPortBadAddress = QStringLiteral("%1: malformed address: %2");
+    t.txtAddressNoHost = QStringLiteral("no host before the port (tcp://HOST:PORT)");
+    t.txtAddressNoPort = QStringLiteral("no port number after the host (tcp://HOST:PORT)");
+    t.txtAddressBadPort = QStringLiteral("the port is a number from 1 to 65535");
+    t.txtNotAPortName = QStringLiteral("%1: no such port in the list, and a network address "
+                                       "begins with tcp://, socket:// or rfc2217://");
     t.txtNoFreeComName = QStringLiteral("No free name from COM1 to COM8 for %1; nothing changed.");
     t.txtFindModule = QStringLiteral("Find module");
     t.txtStopSearch = QStringLiteral("Stop");

@@ -74,6 +74,13 @@ struct LanguageTexts {
     QString txtPortNoAnswer;
     QString txtPortDropped;
     QString txtPortSettingRefused; // %2 the setting the server refused
+    // A network name that is not well formed (%2 what is wrong with it), and what can be.
+    QString txtPortBadAddress;
+    QString txtAddressNoHost;
+    QString txtAddressNoPort;
+    QString txtAddressBadPort;
+    // The port settings dialog: typed text (%1) that is neither a listed port nor an address.
+    QString txtNotAPortName;
     // The port settings dialog: a device (%1) for which no COM name is left.
     QString txtNoFreeComName;
     // The search for the port the module answers on (port settings dialog, zorva-cli).

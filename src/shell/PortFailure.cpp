@@ -29,10 +29,28 @@ QString PortFailureText(const PortFailure& failure)
         return t.txtPortNoAnswer.arg(failure.path);
     case PortFailure::Kind::kDropped:
         return t.txtPortDropped.arg(failure.path);
+    case PortFailure::Kind::kBadAddress:
+        return t.txtPortBadAddress.arg(failure.path, AddressProblemText(failure.addressProblem));
     case PortFailure::Kind::kOther:
         break;
     }
     return failure.path + QStringLiteral(": ") + failure.systemText;
+}
+
+QString AddressProblemText(PortFailure::AddressProblem problem)
+{
+    const LanguageTexts& t = Texts();
+    switch (problem) {
+    case PortFailure::AddressProblem::kNoHost:
+        return t.txtAddressNoHost;
+    case PortFailure::AddressProblem::kNoPort:
+        return t.txtAddressNoPort;
+    case PortFailure::AddressProblem::kBadPort:
+        return t.txtAddressBadPort;
+    case PortFailure::AddressProblem::kNone:
+        break;
+    }
+    return {};
 }
 
 QString PortNameShown(const QString& deviceName)

@@ -19,17 +19,23 @@ struct PortFailure {
         kRefused,
         kNoAnswer,
         kDropped,
+        kBadAddress, // a network name that is not well formed: see addressProblem
     };
+    // What is wrong with a network name (kBadAddress).
+    enum class AddressProblem { kNone, kNoHost, kNoPort, kBadPort };
     Kind kind = Kind::kOther;
     QString deviceName; // the port as chosen, such as "COM1"
     QString path;       // the device that was tried
     QString systemText; // the system's text for the error
     long holderPid = 0; // kInUse: the process holding the device, 0 when unknown
     QString holderName;
+    AddressProblem addressProblem = AddressProblem::kNone;
 
     bool operator==(const PortFailure&) const = default;
 };
 
+// What is wrong with a network name, in the current language ("no port after the host").
+QString AddressProblemText(PortFailure::AddressProblem problem);
 // "/dev/ttyUSB0: not present: is the adapter plugged in?" and the like, from the language table.
 QString PortFailureText(const PortFailure& failure);
 // The same with the port's name before it when the text names another device ("COM1:

@@ -1,28 +1,36 @@
 // The main window against the module simulator when the port cannot be opened: each reason in
 // the status bar's second panel, the port settings dialog, the traffic log and once in the log
-// file, in both languages; and a device picked by its own name reached again after a restart.
+// file, in both languages; a device picked by its own name reached again after a restart; and a
+// port that takes seconds to open while the window goes on.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "ModalDriver.h"
 #include "app/PortRSLink.h"
 #include "app/TForm1.h"
+#include "config/ui/ConfigPanel.h"
 #include "link/LinkCore.h"
-#include "serial/TFormKonf.h"
+#include "serial/TComm64.h"
+#include "serial/ui/TFormKonf.h"
 #include "shell/LanguageTexts.h"
 #include "sim/Simulator.h"
 
@@ -87,6 +95,12 @@ protected:
         form.Link()->RS2321Click();
         return shown;
     }
+    // One tick of the link, and the open it starts run to its end while the event loop runs.
+    static bool TickAndOpen(TForm1& form)
+    {
+        form.Link()->Tick();
+        return WaitUntil([&] { return !form.Port().Component().Opening(); });
+    }
     static int CountContaining(const QStringList& lines, const QString& part)
     {
         return static_cast<int>(lines.filter(part).size());
@@ -138,7 +152,7 @@ TEST_F(PortReasonTest, EachReasonIsShownWhereTheUserLooksAndLoggedOnce)
         form.Link()->Timer1().stop(); // the test ticks by itself
         form.Link()->setLogFilePath(dir_.filePath(QStringLiteral("run.log")));
         for (int tick = 0; tick < 3; ++tick) {
-            form.Link()->Tick();
+            ASSERT_TRUE(TickAndOpen(form));
         }
         EXPECT_EQ(form.StatusBarText(), QStringLiteral("COM1 closed"));
         EXPECT_EQ(form.StatusBarPanel1Text(), c.english);
@@ -153,7 +167,7 @@ TEST_F(PortReasonTest, EachReasonIsShownWhereTheUserLooksAndLoggedOnce)
         if (c.locked) {
             // The other program lets go: the port opens and the panel empties.
             ::close(holder);
-            form.Link()->Tick();
+            ASSERT_TRUE(TickAndOpen(form));
             EXPECT_EQ(form.StatusBarText(), QStringLiteral("COM1 opened"));
             EXPECT_TRUE(form.StatusBarPanel1Text().isEmpty());
         }
@@ -211,6 +225,45 @@ TEST_F(PortReasonTest, DevicePickedByItsOwnNameIsReachedAgainAfterARestart)
         return restarted.Label16->text().startsWith(Texts().txtConnected);
     })) << restarted.Label16->text().toStdString();
     restarted.close();
+}
+
+// The open runs off the window's thread (a Bluetooth port whose device is off takes seconds):
+// timers and typing go on meanwhile, the reopen every second leaves the one open alone, and the
+// module answers once the port is open.
+TEST_F(PortReasonTest, TheWindowRunsOnWhileThePortTakesFiveSecondsToOpen)
+{
+    SetAlias(QStringLiteral("COM1"), link_);
+    TForm1 form({QStringLiteral("zorva-config")});
+    std::atomic<bool> blocked{false};
+    std::atomic<int> opens{0};
+    form.Port().Component().setOpener([&](const QString& name, const QString& path) {
+        ++opens;
+        blocked = true;
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        blocked = false;
+        return OpenPortNamed(name, path);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return blocked.load(); }));
+    int timerRuns = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++timerRuns; });
+    timer.start(50);
+    auto* password = form.Panel5->findChild<QLineEdit*>(QStringLiteral("E_pass"));
+    password->setFocus();
+    password->clear();
+    for (const auto& [key, text] : {std::pair{Qt::Key_A, "a"}, std::pair{Qt::Key_B, "b"}}) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) { // as typed
+            QCoreApplication::postEvent(password, new QKeyEvent(type, key, Qt::NoModifier, text));
+        }
+    }
+    bool blockedMeanwhile = false;
+    ASSERT_TRUE(WaitUntil([&] {
+        blockedMeanwhile = blocked.load();
+        return timerRuns >= 10 && password->text() == QStringLiteral("ab");
+    }));
+    EXPECT_TRUE(blockedMeanwhile) << "timers and typing waited for the open";
+    EXPECT_TRUE(WaitUntil([&] { return !form.Link()->StatusEmpty(); }));
+    EXPECT_EQ(opens.load(), 1);
 }
 
 } // namespace

@@ -19,7 +19,7 @@
 #include "app/PortRSLink.h"
 #include "app/TForm1.h"
 #include "preview/TFormPict.h"
-#include "serial/TFormKonf.h"
+#include "serial/ui/TFormKonf.h"
 
 namespace zorva::test {
 

@@ -56,12 +56,45 @@ TEST_F(PortFailureReport, EachReasonIsLoggedOncePerChangeAndTheOpenPortEmptiesTh
     EXPECT_EQ(view.statusBar, QStringLiteral("COM1 opened"));
     EXPECT_EQ(LinesWith(view.memo1, QStringLiteral("COM1: ")).size(), 2);
 
-    // The same reason after the port was open again is a change and is told again.
+    // The same reason after the port has stayed open for a whole tick is a change and is told
+    // again.
+    Ticks(2);
     port.open = false;
     port.openFails = true;
     core->Tick();
     EXPECT_EQ(LinesWith(view.memo1, QStringLiteral("COM1: ")).size(), 3);
     EXPECT_EQ(LinesWith(LogFileLines(), QStringLiteral("(proces 4711)")).size(), 1);
+}
+
+// A server that accepts and drops each connection at once: one episode, told once, however
+// often it connects; once a connection has lasted, the next drop is told again.
+TEST_F(PortFailureReport, ADropRightAfterEachConnectIsToldOncePerEpisode)
+{
+    SetEnglishTexts();
+    port.device = QStringLiteral("tcp://127.0.0.1:4001");
+    PortFailure dropped = Failure(PortFailure::Kind::kDropped, port.device);
+    dropped.deviceName = port.device;
+    port.failure = dropped;
+    const QString text = QStringLiteral("tcp://127.0.0.1:4001: connection dropped");
+    for (int i = 0; i < 4; ++i) {
+        port.openFails = false;
+        core->Tick(); // connects
+        EXPECT_TRUE(view.portFailure.isEmpty());
+        port.open = false; // and is dropped before the next tick
+        port.openFails = true;
+        core->Tick();
+        EXPECT_EQ(view.portFailure, text);
+    }
+    EXPECT_EQ(view.memo1.filter(text).size(), 1);
+    EXPECT_EQ(LinesWith(LogFileLines(), text).size(), 1);
+
+    port.openFails = false;
+    Ticks(3);
+    port.open = false;
+    port.openFails = true;
+    core->Tick();
+    EXPECT_EQ(view.memo1.filter(text).size(), 2);
+    SetPolishTexts();
 }
 
 // The kinds that the simulator tests of the main window cannot bring about; the log line names

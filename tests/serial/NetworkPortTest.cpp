@@ -1,12 +1,16 @@
 // The port component on network ports of the loopback: connecting while the event loop runs,
-// the reasons a server cannot be reached, and a connection that drops.
+// the reasons a server cannot be reached or a name is refused, a connection that drops, and a
+// Telnet server's answers.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "serial/TComm64.h"
+#include "serial/network/SocketPlatform.h"
 #include "shell/LanguageTexts.h"
+#include "support/FakeRfc2217Server.h"
 #include "support/LoopbackListener.h"
+#include "support/OpenNow.h"
 #include "support/WaitUntil.h"
 
 namespace zorva {
@@ -14,14 +18,14 @@ namespace {
 
 using test::LoopbackListener;
 
-// Opens as the link's reopen does, once a second at most, until the connect has ended.
+// Opens as the link's reopen does, once a second at most, until the open has ended.
 void OpenAsTheLinkDoes(TComm64& port)
 {
     port.Open();
-    ASSERT_TRUE(port.Connecting());
-    ASSERT_TRUE(test::WaitUntil([&] { return port.ConnectEnded(); }, 20000));
+    ASSERT_TRUE(port.Opening());
+    ASSERT_TRUE(test::WaitUntil([&] { return port.OpenEnded(); }, 30000));
     port.Open();
-    EXPECT_FALSE(port.Connecting());
+    EXPECT_FALSE(port.Opening());
 }
 
 TEST(NetworkPort, ReasonsAreTheNetworksAndTheNameStaysAsTyped)
@@ -43,8 +47,12 @@ TEST(NetworkPort, ReasonsAreTheNetworksAndTheNameStaysAsTyped)
          ": connection refused"},
         {QStringLiteral("tcp://127.0.0.1:%1").arg(silent.port), PortFailure::Kind::kNoAnswer,
          ": no answer"},
-        {QStringLiteral("Socket://no-port-given"), PortFailure::Kind::kHostNotFound,
-         ": host not found"},
+        {QStringLiteral("Socket://no-port-given"), PortFailure::Kind::kBadAddress,
+         ": malformed address: no port number after the host (tcp://HOST:PORT)"},
+        {QStringLiteral("tcp://127.0.0.1:0"), PortFailure::Kind::kBadAddress,
+         ": malformed address: the port is a number from 1 to 65535"},
+        {QStringLiteral("rfc2217://:4001"), PortFailure::Kind::kBadAddress,
+         ": malformed address: no host before the port (tcp://HOST:PORT)"},
     };
     struct English {
         English() { SetEnglishTexts(); }
@@ -56,8 +64,8 @@ TEST(NetworkPort, ReasonsAreTheNetworksAndTheNameStaysAsTyped)
         port.setDeviceName(c.name);
         if (c.kind == PortFailure::Kind::kNoAnswer) {
             port.Open();
-            port.Open(); // a reopen while connecting leaves the connect alone
-            EXPECT_TRUE(port.Connecting());
+            port.Open(); // a reopen while connecting leaves the open alone
+            EXPECT_TRUE(port.Opening());
         }
         OpenAsTheLinkDoes(port);
         EXPECT_FALSE(port.Enabled());
@@ -89,6 +97,44 @@ TEST(NetworkPort, ADroppedConnectionClosesThePortWithItsReason)
     ASSERT_TRUE(test::WaitUntil([&] { return !port.Enabled(); }));
     ASSERT_TRUE(port.OpenFailure().has_value());
     EXPECT_EQ(port.OpenFailure()->kind, PortFailure::Kind::kDropped);
+}
+
+// A server slow to agree to binary transmission: the port is handed on only once it has, so
+// that the first request goes out as binary data (a CR in it gains no NUL). A speed the server
+// refuses is named as soon as its answer comes, though no data ever does.
+TEST(NetworkPort, TelnetPortIsBinaryFromTheFirstRequestAndARefusalIsNamedWithoutData)
+{
+    SetEnglishTexts();
+    test::FakeRfc2217Server server(std::chrono::milliseconds(300));
+    TComm64 port;
+    ApplyPortRSDefaults(port);
+    QStringList notes;
+    port.setOnPortNote([&](const QString& note) { notes.append(note); });
+    port.setDeviceName(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()));
+    ASSERT_TRUE(test::OpenNow(port));
+    const std::uint8_t request[] = {0xFF, 0xFF, 0x02, 0x0D, 0x0D};
+    ASSERT_EQ(port._Write_(request, 5), 5);
+    EXPECT_TRUE(test::WaitUntil([&] { return server.Received({255, 255, 255, 255, 2, 13, 13}); }));
+    const QString refused = port.DeviceName() + ": the port server refused a setting: 115200 bit/s";
+    EXPECT_TRUE(test::WaitUntil([&] { return notes.contains(refused); }))
+        << notes.join(u'\n').toStdString();
+    SetPolishTexts();
+}
+
+// Each address of a name gets its share of the connect limit: one that goes nowhere (here a
+// listener whose queue is full) leaves time for the next.
+TEST(NetworkPort, EveryAddressGetsItsOwnTry)
+{
+    LoopbackListener silent(0);
+    LoopbackListener good;
+    auto filler =
+        serial::ConnectTcp({{"127.0.0.1", static_cast<std::uint16_t>(silent.port)}}, 4000, nullptr);
+    ASSERT_TRUE(filler);
+    serial::ConnectFailure failure;
+    const auto socket = serial::ConnectTcp({{"127.0.0.1", static_cast<std::uint16_t>(silent.port)},
+                                            {"127.0.0.1", static_cast<std::uint16_t>(good.port)}},
+                                           4000, &failure);
+    EXPECT_TRUE(socket) << failure.systemText;
 }
 
 } // namespace

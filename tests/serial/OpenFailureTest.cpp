@@ -9,8 +9,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "serial/SerialPlatform.h"
 #include "serial/TComm64.h"
+#include "serial/platform/SerialPlatform.h"
+#include "support/OpenNow.h"
 
 namespace zorva {
 namespace {
@@ -55,7 +56,7 @@ TEST(OpenFailure, TheReasonNamesTheDeviceTriedAndGoesWithASuccessfulOpen)
     };
     for (const auto& c : cases) {
         port.setDeviceName(QLatin1String(c.deviceName));
-        port.Open();
+        test::OpenNow(port);
         ASSERT_TRUE(port.OpenFailure().has_value()) << c.deviceName;
         EXPECT_EQ(port.OpenFailure()->kind, c.kind) << c.deviceName;
         EXPECT_EQ(port.OpenFailure()->path, c.path);

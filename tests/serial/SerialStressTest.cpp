@@ -12,6 +12,7 @@
 
 #include "PtyPair.h"
 #include "serial/TComm64.h"
+#include "support/OpenNow.h"
 
 namespace zorva {
 namespace {
@@ -42,7 +43,7 @@ TEST(SerialStress, EveryByteArrivesInOrder)
         }
         received.insert(received.end(), buffer.begin(), buffer.end());
     });
-    port.Open();
+    test::OpenNow(port);
     ASSERT_TRUE(port.Enabled());
 
     std::atomic<bool> sendOk{true};

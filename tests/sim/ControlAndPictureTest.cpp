@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+#include <tuple>
 
 #include "sim/ControlCommand.h"
 #include "sim/SimOptions.h"
@@ -149,6 +150,18 @@ TEST(CommandLine, OptionsAreRead)
         EXPECT_FALSE(ParseCommandLine(bad).error.empty()) << bad[0];
     }
     EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+}
+
+// --listen takes the address as the simulator prints it after "tcp://", IPv6 in brackets too.
+TEST(CommandLine, ListenTakesTheAddressAsPrinted)
+{
+    for (const auto& [arg, host, port] :
+         {std::tuple{"4001", "127.0.0.1", 4001}, std::tuple{"[::1]:0", "::1", 0},
+          std::tuple{"[fe80::1]:4001", "fe80::1", 4001}}) {
+        const ParsedCommandLine p = ParseCommandLine({"--listen", arg});
+        EXPECT_TRUE(p.error.empty() && p.options.listenHost == host && p.options.listenPort == port)
+            << arg << ": " << p.error << p.options.listenHost;
+    }
 }
 
 TEST(CommandLine, DefaultLinkFollowsXdgRuntimeDir)

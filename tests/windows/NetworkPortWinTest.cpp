@@ -5,8 +5,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "serial/NetworkPort.h"
-#include "serial/SocketPlatform.h"
+#include "serial/network/NetworkPort.h"
+#include "serial/network/SocketPlatform.h"
 
 namespace zorva::serial {
 namespace {

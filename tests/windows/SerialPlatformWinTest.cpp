@@ -16,8 +16,8 @@
 #include <vector>
 #include <windows.h>
 
-#include "serial/SerialDriverRulesWin.h"
-#include "serial/SerialPlatform.h"
+#include "serial/platform/SerialDriverRulesWin.h"
+#include "serial/platform/SerialPlatform.h"
 
 namespace zorva::serial {
 namespace {

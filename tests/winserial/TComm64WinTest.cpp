@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "serial/TComm64.h"
+#include "support/OpenNow.h"
 
 namespace zorva {
 namespace {
@@ -48,8 +49,7 @@ TEST(TComm64UnderWine, OpensReceivesClosesAndFollowsTheLineAway)
         received += bytes;
     });
     port.setDeviceName(QStringLiteral("COM10"));
-    port.Open();
-    ASSERT_TRUE(port.Enabled());
+    ASSERT_TRUE(test::OpenNow(port));
     const std::string sent = "\xFF\xFF\x02\x01\x01 arrives in receive events";
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(farEnd, sent.data(), static_cast<DWORD>(sent.size()), &written, 0));
@@ -68,14 +68,15 @@ TEST(TComm64UnderWine, OpensReceivesClosesAndFollowsTheLineAway)
     // A byte makes COM13's far end go away: the component closes itself, and the device is
     // missing until the line is back.
     port.setDeviceName(QStringLiteral("COM13"));
-    port.Open();
+    ASSERT_TRUE(test::OpenNow(port));
     const std::uint8_t bye = '!';
     ASSERT_EQ(port._Write_(&bye, 1), 1);
     ASSERT_TRUE(WaitUntil([&] { return !port.Enabled(); }));
-    ASSERT_TRUE(WaitUntil([&] { return port.Open(), !port.Enabled(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !test::OpenNow(port); }));
+    ASSERT_TRUE(port.OpenFailure().has_value());
     EXPECT_EQ(port.OpenFailure()->kind, PortFailure::Kind::kMissing);
     std::ofstream(std::getenv("ZORVA_LINE_BACK")).put('\n');
-    EXPECT_TRUE(WaitUntil([&] { return port.Open(), port.Enabled(); }));
+    EXPECT_TRUE(WaitUntil([&] { return test::OpenNow(port); }));
 }
 
 // A missing port is named once; a line the driver refuses (wine: 7 data bits, even as the only
@@ -84,12 +85,12 @@ TEST(TComm64UnderWine, ARefusedLineFailsTheOpenAndAMissingPortIsNamedOnce)
 {
     TComm64 port;
     port.setDeviceName(QStringLiteral("COM77"));
-    port.Open();
+    EXPECT_FALSE(test::OpenNow(port));
+    ASSERT_TRUE(port.OpenFailure().has_value());
     EXPECT_EQ(PortFailureLine(*port.OpenFailure()).count(QStringLiteral("COM77")), 1);
     port.setDeviceName(QStringLiteral("COM10"));
     port.setDatabits(da7);
-    port.Open();
-    ASSERT_FALSE(port.Enabled());
+    ASSERT_FALSE(test::OpenNow(port));
     EXPECT_EQ(port.OpenFailure()->kind, PortFailure::Kind::kOther);
     EXPECT_FALSE(port.OpenFailure()->systemText.isEmpty());
 }

@@ -10,8 +10,8 @@
 #include <windows.h>
 
 #include "serial/ComNames.h"
-#include "serial/PortList.h"
 #include "serial/StoredPort.h"
+#include "serial/ports/PortList.h"
 #include "shell/SettingsStore.h"
 #include "shell/Text8Bit.h"
 

@@ -6,7 +6,7 @@
 #include "cli/fleet/InventoryCsv.h"
 #include "config/ConfigFields.h"
 #include "config/RecordEditing.h"
-#include "serial/NetworkNames.h"
+#include "serial/network/NetworkNames.h"
 
 namespace zorva::cli {
 
