@@ -20,6 +20,7 @@ namespace zorva::cli {
 namespace {
 // Set by the SIGINT and SIGTERM handlers of main.cpp through Interrupt().
 std::atomic<bool> gInterrupted{false};
+thread_local const std::atomic<bool>* tStop = nullptr;
 constexpr int kCheckMs = 10;
 } // namespace
 
@@ -30,7 +31,17 @@ void Interrupt()
 
 bool Interrupted()
 {
-    return gInterrupted;
+    return gInterrupted || (tStop != nullptr && tStop->load());
+}
+
+StopWaitsWhen::StopWaitsWhen(const std::atomic<bool>& stop) : outer_(tStop)
+{
+    tStop = &stop;
+}
+
+StopWaitsWhen::~StopWaitsWhen()
+{
+    tStop = outer_;
 }
 
 void CliView::ShowConfig()
@@ -239,7 +250,7 @@ WaitEnd CliSession::RunUntil(const std::function<bool()>& done, bool untilDoneOn
         if (done()) {
             return std::optional(WaitEnd::kDone);
         }
-        if (gInterrupted) {
+        if (Interrupted()) {
             return std::optional(WaitEnd::kInterrupted);
         }
         if (!untilDoneOnly && silenceMs_ >= silenceLimitMs_) {

@@ -33,8 +33,21 @@ class CliSession;
 
 // Ends the waits of every session at once; safe to call from a signal handler.
 void Interrupt();
-// Whether Interrupt was called.
+// Whether Interrupt was called, or the stop of this thread's command was asked for.
 bool Interrupted();
+
+// While it lives, the waits of this thread's sessions end also when `stop` is set, as on
+// Ctrl+C: the fleet stops one module's command so.
+class StopWaitsWhen {
+public:
+    explicit StopWaitsWhen(const std::atomic<bool>& stop);
+    ~StopWaitsWhen();
+    StopWaitsWhen(const StopWaitsWhen&) = delete;
+    StopWaitsWhen& operator=(const StopWaitsWhen&) = delete;
+
+private:
+    const std::atomic<bool>* outer_;
+};
 
 // The main window as the command line sees it: it keeps what the core shows.
 class CliView final : public LinkView, public EditorLink {

@@ -8,13 +8,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include "cli/CliCommand.h"
 #include "cli/CliConsole.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
-#include "cli/FileCommands.h"
 #include "cli/LinkCommands.h"
-#include "cli/PortAuto.h"
 #include "cli/ReportCommand.h"
 #include "cli/fleet/FleetChild.h"
 #include "cli/fleet/FleetCommand.h"
@@ -105,40 +104,5 @@ int main(int argc, char* argv[])
         return RunFleet(options);
     }
 
-    if (IsAutoPort(options.port)) {
-        const int found = FindModulePort(options);
-        if (found != kDone) {
-            return found;
-        }
-    }
-
-    const QString& command = options.command;
-    if (command == QLatin1String("show")) {
-        return RunShow(options);
-    }
-    if (command == QLatin1String("diff")) {
-        return RunDiff(options);
-    }
-    if (command == QLatin1String("history")) {
-        return RunHistory(options);
-    }
-    if (command == QLatin1String("status")) {
-        return RunStatus(options);
-    }
-    if (command == QLatin1String("read")) {
-        return RunRead(options);
-    }
-    if (command == QLatin1String("write")) {
-        return RunWrite(options);
-    }
-    if (command == QLatin1String("clock")) {
-        return RunClock(options);
-    }
-    if (command == QLatin1String("picture")) {
-        return RunPicture(options);
-    }
-    if (command == QLatin1String("report")) {
-        return RunReport(options);
-    }
-    return RunEvents(options);
+    return RunCommand(options);
 }

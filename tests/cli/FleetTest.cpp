@@ -97,6 +97,10 @@ std::map<QString, QJsonObject> JsonByName(const CliRun& run, QJsonObject* summar
     std::map<QString, QJsonObject> byName;
     for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
         const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+        // Nothing else: what the modules' commands print is the fleet's to read, not to pass on.
+        EXPECT_TRUE(object.contains(QStringLiteral("name")) ||
+                    object.contains(QStringLiteral("summary")))
+            << line.toStdString();
         if (object.contains(QStringLiteral("summary"))) {
             *summary = object[QStringLiteral("summary")].toObject();
         } else {
@@ -231,14 +235,17 @@ TEST_F(FleetRig, EachModuleAnswersForItselfInStatusPlanWriteReadAndReport)
     EXPECT_FALSE(QFile::exists(Path("raporty/Cichy.pdf")));
 }
 
-// Ctrl+C starts no further module and lets the write under way finish its read-back; a second
-// Ctrl+C stops it, and the fleet says that nobody knows what the module holds.
+// Ctrl+C starts no further module, stops a module that only waits, and lets the write under way
+// finish its read-back; a second Ctrl+C stops it, and the fleet says that nobody knows what the
+// module holds.
 TEST_F(FleetRig, CtrlCLetsAWriteFinishAndASecondOneStopsIt)
 {
     // Slow lines: the read before the write and the read-back take seconds.
     const auto slow = [](sim::Options& o) { o.baud = 1200; };
     const QString first = AddModule("first", slow);
     const QString second = AddModule("second", slow);
+    const QString quiet = AddModule("quiet");
+    ASSERT_EQ(modules.back()->Execute("silent on"), "");
     const QString templ = Template();
     const auto inventory = [&](int port) {
         return WriteFile("pair.csv", QStringLiteral("name,port,ps\nA,%1,%2\nB,%3,9999\n")
@@ -249,10 +256,18 @@ TEST_F(FleetRig, CtrlCLetsAWriteFinishAndASecondOneStopsIt)
     };
     const QStringList args = {"fleet", "write", "--yes", "--jobs", "1", templ};
 
-    const CliRun once = Cli(args + QStringList{inventory(9001)}, "A: writing",
+    // Q waits for its module the whole time-out unless the Ctrl+C reaches its own wait.
+    const QString withQuiet = WriteFile(
+        "three.csv", QStringLiteral("name,port,ps\nA,%1,9001\nQ,%2,9002\nB,%3,9999\n")
+                         .arg(first, quiet, second)
+                         .toUtf8());
+    const CliRun once = Cli({"--timeout", "600", "fleet", "write", "--yes", "--jobs", "2", templ,
+                             withQuiet},
+                            "A: writing",
                             [](QProcess& p) { ::kill(static_cast<pid_t>(p.processId()), SIGINT); });
     EXPECT_EQ(once.exit, 130) << Show(once);
     EXPECT_TRUE(Row(once, "A").endsWith("written, verified")) << Show(once);
+    EXPECT_TRUE(Row(once, "Q").contains("interrupted (130)")) << Show(once);
     EXPECT_TRUE(Row(once, "B").contains("not started")) << Show(once);
     EXPECT_EQ(WriteFrames("second"), 0);
 

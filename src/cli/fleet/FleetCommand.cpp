@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "cli/CliCommand.h"
 #include "cli/CliOutput.h"
 #include "cli/FileCommands.h"
 #include "cli/fleet/FleetJobs.h"
@@ -158,7 +159,7 @@ int RunFleet(const CliOptions& options)
                            .arg(Names(modules, writing)));
         }
     };
-    FleetRunner runner(QCoreApplication::applicationFilePath(), atOnce, events);
+    FleetRunner runner(QCoreApplication::applicationFilePath(), RunCommandLine, atOnce, events);
     std::vector<bool> started;
     const bool whole = runner.Run(jobs, started);
     for (std::size_t i = 0; i < modules.size(); ++i) {

@@ -276,7 +276,10 @@ public:
         if (!remarks.isEmpty()) {
             command << QStringLiteral("--remarks=") + remarks;
         }
-        return Step(command);
+        // The report lays out its pages with Qt Gui, which the fleet does not load.
+        ChildStep step = Step(command);
+        step.ownProcess = true;
+        return step;
     }
     std::optional<ChildStep> After(const ChildResult& result, bool) override
     {

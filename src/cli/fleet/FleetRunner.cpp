@@ -4,8 +4,11 @@
 
 #include <QEventLoop>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
 #include "cli/fleet/FleetChild.h"
 
 namespace zorva::cli {
@@ -15,12 +18,29 @@ namespace {
 std::atomic<int> gInterrupts{0};
 constexpr int kCheckMs = 20;
 
-// One child under way.
+// One command under way: a child, or a thread of this process.
 struct Running {
     std::size_t job = 0;
     ChildStep step;
     ChildResult result;
     std::unique_ptr<QProcess> process;
+    std::unique_ptr<QThread> thread;
+    std::atomic<bool> stop{false}; // the thread's command is asked to stop
+    CapturedOutput said;           // what the thread's command printed
+    ~Running()
+    {
+        if (thread) {
+            thread->wait();
+        }
+    }
+    void AskToStop()
+    {
+        if (process) {
+            zorva::cli::AskToStop(*process);
+        } else {
+            stop = true;
+        }
+    }
 };
 
 } // namespace
@@ -30,8 +50,8 @@ void NoteFleetInterrupt()
     ++gInterrupts;
 }
 
-FleetRunner::FleetRunner(QString program, int jobs, Events events)
-    : program_(std::move(program)), jobs_(static_cast<std::size_t>(std::max(jobs, 1))),
+FleetRunner::FleetRunner(QString program, InProcess inProcess, int jobs, Events events)
+    : program_(std::move(program)), inProcess_(std::move(inProcess)), jobs_(static_cast<std::size_t>(std::max(jobs, 1))),
       events_(std::move(events))
 {
 }
@@ -42,20 +62,27 @@ bool FleetRunner::Run(const std::vector<std::unique_ptr<FleetJob>>& jobs,
     started.assign(jobs.size(), false);
     QEventLoop loop;
     std::vector<std::unique_ptr<Running>> running;
-    // A child's object goes only once the loop is left: it is finished inside its own signal.
-    std::vector<std::unique_ptr<QProcess>> ended;
+    // A command's record goes only once the loop is left: it is finished inside its own signal.
+    std::vector<std::unique_ptr<Running>> ended;
     std::size_t next = 0;
     int handled = 0; // interruptions acted on
 
     std::function<void(std::size_t, ChildStep)> start;
     const auto finish = [&](Running* r) {
-        r->result.out += QString::fromUtf8(r->process->readAllStandardOutput());
-        r->result.err += QString::fromUtf8(r->process->readAllStandardError());
+        if (r->process) {
+            r->result.out += QString::fromUtf8(r->process->readAllStandardOutput());
+            r->result.err += QString::fromUtf8(r->process->readAllStandardError());
+        } else {
+            r->thread->wait();
+            r->result.out = r->said.out;
+            r->result.err = r->said.err;
+            r->result.outputAt = r->said.outAt;
+        }
         const std::size_t job = r->job;
         const ChildResult result = r->result;
         for (auto it = running.begin(); it != running.end(); ++it) {
             if (it->get() == r) {
-                ended.push_back(std::move((*it)->process));
+                ended.push_back(std::move(*it));
                 running.erase(it);
                 break;
             }
@@ -79,42 +106,61 @@ bool FleetRunner::Run(const std::vector<std::unique_ptr<FleetJob>>& jobs,
             loop.quit();
         }
     };
+    const auto startThread = [&](Running* r) {
+        r->thread.reset(QThread::create([this, r] {
+            const CaptureOutput capture(r->said);
+            const StopWaitsWhen stop(r->stop);
+            r->result.exit = inProcess_(r->step.args);
+        }));
+        QObject::connect(r->thread.get(), &QThread::finished, &loop, [r, &finish, &fill] {
+            finish(r);
+            fill();
+        });
+        r->thread->start();
+    };
+    const auto startProcess = [&](Running* r) {
+        r->process = std::make_unique<QProcess>();
+        QProcess& process = *r->process;
+        process.setProgram(program_);
+        process.setArguments(r->step.args);
+        process.setStandardInputFile(QProcess::nullDevice());
+        KeepFromTerminalInterrupts(process);
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [r] {
+            if (!r->result.outputAt.isValid()) {
+                r->result.outputAt = QDateTime::currentDateTime();
+            }
+        });
+        QObject::connect(&process, &QProcess::finished, &loop,
+                         [r, &finish, &fill](int code, QProcess::ExitStatus status) {
+                             r->result.exit = status == QProcess::NormalExit ? code : -1;
+                             finish(r);
+                             fill();
+                         });
+        QObject::connect(&process, &QProcess::errorOccurred, &loop,
+                         [r, &finish, &fill](QProcess::ProcessError error) {
+                             if (error == QProcess::FailedToStart) {
+                                 r->result.exit = -1;
+                                 r->result.err = r->process->errorString();
+                                 finish(r);
+                                 fill();
+                             }
+                         });
+        process.start();
+    };
     start = [&](std::size_t job, ChildStep step) {
         auto r = std::make_unique<Running>();
         r->job = job;
         r->step = std::move(step);
-        r->process = std::make_unique<QProcess>();
         Running* raw = r.get();
-        QProcess& process = *r->process;
-        process.setProgram(program_);
-        process.setArguments(raw->step.args);
-        process.setStandardInputFile(QProcess::nullDevice());
-        KeepFromTerminalInterrupts(process);
-        QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [raw] {
-            if (!raw->result.outputAt.isValid()) {
-                raw->result.outputAt = QDateTime::currentDateTime();
-            }
-        });
-        QObject::connect(&process, &QProcess::finished, &loop,
-                         [raw, &finish, &fill](int code, QProcess::ExitStatus status) {
-                             raw->result.exit = status == QProcess::NormalExit ? code : -1;
-                             finish(raw);
-                             fill();
-                         });
-        QObject::connect(&process, &QProcess::errorOccurred, &loop,
-                         [raw, &finish, &fill](QProcess::ProcessError error) {
-                             if (error == QProcess::FailedToStart) {
-                                 raw->result.exit = -1;
-                                 raw->result.err = raw->process->errorString();
-                                 finish(raw);
-                                 fill();
-                             }
-                         });
         running.push_back(std::move(r));
         if (events_.stepStarted) {
             events_.stepStarted(job, raw->step);
         }
-        process.start();
+        if (raw->step.ownProcess || !inProcess_) {
+            startProcess(raw);
+        } else {
+            startThread(raw);
+        }
     };
 
     // Ctrl+C is counted by the signal handler and acted on here, in the loop.
@@ -127,11 +173,11 @@ bool FleetRunner::Run(const std::vector<std::unique_ptr<FleetJob>>& jobs,
         for (int stage = handled + 1; stage <= count && stage <= 3; ++stage) {
             std::vector<std::size_t> writing;
             for (const auto& r : running) {
-                if (stage >= 3) {
+                if (stage >= 3 && r->process) {
                     r->process->kill();
                 } else if (!r->result.stopped && (stage == 2 || !r->step.writes)) {
                     r->result.stopped = true;
-                    AskToStop(*r->process);
+                    r->AskToStop();
                 }
                 if (r->step.writes) {
                     writing.push_back(r->job);

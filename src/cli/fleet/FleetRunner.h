@@ -1,7 +1,9 @@
-// Runs the fleet's modules, each as a sequence of zorva-cli children, at most `jobs` modules at
-// once. Ctrl+C: the first starts nothing new and stops every child but one that writes (it is
-// let finish its write and read-back); the second stops those too; a third ends every child
-// at once.
+// Runs the fleet's modules, each as a sequence of zorva-cli commands, at most `jobs` modules at
+// once. A command runs on a thread of this process, as zorva-cli would run it (starting a
+// program for each would cost more than the command's own work), or as a zorva-cli child when
+// it asks for one. Ctrl+C: the first starts nothing new and stops every command but one that
+// writes (it is let finish its write and read-back); the second stops those too; a third ends
+// every child at once.
 #pragma once
 
 #include <cstddef>
@@ -17,13 +19,14 @@
 namespace zorva::cli {
 
 struct ChildStep {
-    QStringList args;    // zorva-cli's arguments, global options included
-    bool writes = false; // a write: let finish on the first Ctrl+C
+    QStringList args;        // zorva-cli's arguments, global options included
+    bool writes = false;     // a write: let finish on the first Ctrl+C
+    bool ownProcess = false; // run as a zorva-cli of its own
 };
 
 struct ChildResult {
     int exit = -1;        // -1: it could not start, or did not end by itself
-    QString out, err;     // its standard output and error
+    QString out, err;     // what it said on standard output and error
     bool stopped = false; // the fleet asked it to stop
     QDateTime outputAt;   // when its standard output had its first bytes
 };
@@ -51,13 +54,17 @@ public:
         std::function<void(int count, const std::vector<std::size_t>& writing)> interrupted;
     };
 
-    FleetRunner(QString program, int jobs, Events events);
+    // `inProcess` runs a command on the calling thread and gives its exit code; `program` is
+    // zorva-cli, for the commands that run as a program of their own.
+    using InProcess = std::function<int(const QStringList& args)>;
+    FleetRunner(QString program, InProcess inProcess, int jobs, Events events);
 
     // Runs the jobs; false when it was interrupted. `started[i]` tells whether job i began.
     bool Run(const std::vector<std::unique_ptr<FleetJob>>& jobs, std::vector<bool>& started);
 
 private:
     QString program_;
+    InProcess inProcess_;
     std::size_t jobs_;
     Events events_;
 };
