@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <tuple>
 #include <utility>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -33,6 +35,34 @@ QString FileName(const QString& module, const QDateTime& when, HistoryKind kind,
            (kind == HistoryKind::Read ? kReadWord : kWrittenWord) + kExtension;
 }
 
+// The time of a name, read by position as FileName writes it, with one conversion from local
+// time: the general parser converts at every field, each time under a lock that all the
+// program's threads share (a fleet's modules list the history at once), and every read lists
+// it. Any other text goes through the general parser.
+QDateTime NameTime(const QString& text)
+{
+    const auto number = [&](qsizetype at, qsizetype digits) {
+        int value = 0;
+        for (qsizetype i = at; i < at + digits; ++i) {
+            const char16_t digit = text[i].unicode();
+            if (digit < u'0' || digit > u'9') {
+                return -1;
+            }
+            value = value * 10 + (digit - u'0');
+        }
+        return value;
+    };
+    if (text.size() == kDateTimeFormat.size() && text[4] == u'-' && text[7] == u'-' &&
+        text[10] == u'_' && text[13] == u'-' && text[16] == u'-' && text[19] == u'.') {
+        const QDate date(number(0, 4), number(5, 2), number(8, 2));
+        const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
+        if (date.isValid() && time.isValid()) {
+            return QDateTime(date, time);
+        }
+    }
+    return QDateTime::fromString(text, kDateTimeFormat);
+}
+
 // A file of the history, or nothing for any other file of the folder.
 std::optional<HistoryEntry> ParseName(const QFileInfo& file)
 {
@@ -53,7 +83,7 @@ std::optional<HistoryEntry> ParseName(const QFileInfo& file)
     entry.path = file.filePath();
     entry.module = name.section(u'_', 0, -3);
     entry.identifier = entry.module == kHistoryBlankModule ? QString() : entry.module;
-    entry.when = QDateTime::fromString(when, kDateTimeFormat);
+    entry.when = NameTime(when);
     entry.kind = kind == kReadWord ? HistoryKind::Read : HistoryKind::Written;
     if (entry.module.isEmpty() || !entry.when.isValid() || entry.made < 0 ||
         (kind != kReadWord && kind != kWrittenWord)) {
@@ -116,8 +146,9 @@ ConfigHistory::ConfigHistory(QString folder, int keep) : folder_(std::move(folde
 std::vector<HistoryEntry> ConfigHistory::List() const
 {
     std::vector<HistoryEntry> entries;
-    for (const QFileInfo& file : QDir(folder_).entryInfoList(QDir::Files)) {
-        if (std::optional<HistoryEntry> entry = ParseName(file)) {
+    // Unsorted: the entries are sorted below.
+    for (QDirIterator it(folder_, QDir::Files); it.hasNext();) {
+        if (std::optional<HistoryEntry> entry = ParseName(it.nextFileInfo())) {
             entries.push_back(std::move(*entry));
         }
     }
@@ -236,6 +267,10 @@ bool ConfigHistory::Keep(HistoryKind kind, const ConfigRecord::Image& record, co
                                  .arg(made)
                                  .arg(former)
                                  .arg(theirs.empty() ? 0 : theirs.front().made);
+        // One line at a time within the program: on Windows an append seeks to the end and then
+        // writes, so that a fleet's modules written at once could overwrite each other's line.
+        static std::mutex appending;
+        const std::lock_guard lock(appending);
         if (!changes.open(QIODevice::Append) || changes.write(line.toUtf8()) < 0) {
             return false;
         }

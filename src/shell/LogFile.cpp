@@ -1,5 +1,7 @@
 #include "shell/LogFile.h"
 
+#include <mutex>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -92,6 +94,10 @@ namespace {
 
 bool AppendOneLine(const QString& path, const QString& text, bool create, QString* error)
 {
+    // One line at a time within the program (a fleet's modules log at once): on Windows an
+    // append seeks to the end and then writes, so that two lines could land on one place.
+    static std::mutex appending;
+    const std::lock_guard lock(appending);
     QFile file(path);
     QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
     if (!create) {
