@@ -285,6 +285,37 @@ TEST_F(FleetRig, CtrlCLetsAWriteFinishAndASecondOneStopsIt)
         << Show(twice);
 }
 
+// Modules run at once in one process: what each says is its own, never another's. The working
+// ones' status (read from what their command printed) names their own line; each failing one's
+// reason names its own port.
+TEST_F(FleetRig, ModulesRunAtOnceKeepTheirOwnOutput)
+{
+    QString csv = QStringLiteral("name,port\n");
+    QStringList ports;
+    for (const char* name : {"m1", "m2", "m3", "m4"}) {
+        ports << AddModule(name);
+        ports << Path(name) + QStringLiteral(".missing");
+    }
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        csv += QStringLiteral("N%1,%2\n").arg(i).arg(ports[i]);
+    }
+    const QString inventory = WriteFile("own.csv", csv.toUtf8());
+    const CliRun run = Cli({"--lang", "en", "--timeout", "5", "fleet", "status", "--json",
+                            "--jobs", "8", inventory});
+    EXPECT_EQ(run.exit, 3) << Show(run);
+    QJsonObject summary;
+    auto json = JsonByName(run, &summary);
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        const QJsonObject& module = json[QStringLiteral("N%1").arg(i)];
+        const QString own = module["device"].toString() + module["reason"].toString();
+        EXPECT_TRUE(own.contains(ports[i])) << i << Show(run);
+        for (qsizetype other = 0; other < ports.size(); ++other) {
+            EXPECT_TRUE(other == i || !own.contains(ports[other]))
+                << i << " " << other << Show(run);
+        }
+    }
+}
+
 // The fleet's command line: each mistake ends with exit code 2 and says what the command takes.
 TEST_F(FleetRig, CommandLineMistakesEndWithExitCode2)
 {
