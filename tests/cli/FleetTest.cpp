@@ -257,14 +257,13 @@ TEST_F(FleetRig, CtrlCLetsAWriteFinishAndASecondOneStopsIt)
     const QStringList args = {"fleet", "write", "--yes", "--jobs", "1", templ};
 
     // Q waits for its module the whole time-out unless the Ctrl+C reaches its own wait.
-    const QString withQuiet = WriteFile(
-        "three.csv", QStringLiteral("name,port,ps\nA,%1,9001\nQ,%2,9002\nB,%3,9999\n")
-                         .arg(first, quiet, second)
-                         .toUtf8());
-    const CliRun once = Cli({"--timeout", "600", "fleet", "write", "--yes", "--jobs", "2", templ,
-                             withQuiet},
-                            "A: writing",
-                            [](QProcess& p) { ::kill(static_cast<pid_t>(p.processId()), SIGINT); });
+    const QString withQuiet =
+        WriteFile("three.csv", QStringLiteral("name,port,ps\nA,%1,9001\nQ,%2,9002\nB,%3,9999\n")
+                                   .arg(first, quiet, second)
+                                   .toUtf8());
+    const CliRun once =
+        Cli({"--timeout", "600", "fleet", "write", "--yes", "--jobs", "2", templ, withQuiet},
+            "A: writing", [](QProcess& p) { ::kill(static_cast<pid_t>(p.processId()), SIGINT); });
     EXPECT_EQ(once.exit, 130) << Show(once);
     EXPECT_TRUE(Row(once, "A").endsWith("written, verified")) << Show(once);
     EXPECT_TRUE(Row(once, "Q").contains("interrupted (130)")) << Show(once);
@@ -300,8 +299,8 @@ TEST_F(FleetRig, ModulesRunAtOnceKeepTheirOwnOutput)
         csv += QStringLiteral("N%1,%2\n").arg(i).arg(ports[i]);
     }
     const QString inventory = WriteFile("own.csv", csv.toUtf8());
-    const CliRun run = Cli({"--lang", "en", "--timeout", "5", "fleet", "status", "--json",
-                            "--jobs", "8", inventory});
+    const CliRun run = Cli(
+        {"--lang", "en", "--timeout", "5", "fleet", "status", "--json", "--jobs", "8", inventory});
     EXPECT_EQ(run.exit, 3) << Show(run);
     QJsonObject summary;
     auto json = JsonByName(run, &summary);
