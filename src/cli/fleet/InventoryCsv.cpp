@@ -16,17 +16,26 @@ bool IsLineEnd(char c)
 }
 
 // The separator of the header row: its first comma or semicolon outside quotes. A header of one
-// column has none; a comma then.
+// column has none; a comma then. Quotes count as the reader counts them: they open a field only
+// at its start (the first field's, here), and inside one a doubled quote is a quote.
 char HeaderSeparator(const QByteArray& bytes, qsizetype from)
 {
     bool quoted = false;
     for (qsizetype i = from; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c == kQuote) {
-            quoted = !quoted;
-        } else if (!quoted && (c == ',' || c == ';')) {
+        if (quoted) {
+            if (c == kQuote) {
+                if (i + 1 < bytes.size() && bytes[i + 1] == kQuote) {
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            }
+        } else if (c == kQuote && i == from) {
+            quoted = true;
+        } else if (c == ',' || c == ';') {
             return c;
-        } else if (!quoted && IsLineEnd(c)) {
+        } else if (IsLineEnd(c)) {
             break;
         }
     }
