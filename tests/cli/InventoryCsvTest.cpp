@@ -82,6 +82,12 @@ TEST(InventoryCsv, ReadsWhatSpreadsheetsSave)
             EXPECT_EQ(table.records[i].cells, c.rows[i].second);
         }
     }
+    // A cell keeps a byte-order mark of its own; only the file's, at its start, is skipped.
+    const CsvTable marked = ReadCsv("\xEF\xBB\xBF"
+                                    "a,b\nx,\xEF\xBB\xBFy\n");
+    ASSERT_EQ(marked.records.size(), 1u);
+    EXPECT_EQ(marked.header, QStringList({"a", "b"}));
+    EXPECT_EQ(marked.records[0].cells.value(1), QStringLiteral(u"\uFEFFy"));
     EXPECT_EQ(ColumnLetters(1), "A");
     EXPECT_EQ(ColumnLetters(26), "Z");
     EXPECT_EQ(ColumnLetters(28), "AB");

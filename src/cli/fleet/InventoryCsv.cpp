@@ -110,7 +110,9 @@ private:
 
     void EndCell()
     {
-        QStringDecoder decode(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        // Each cell as it is: a byte-order mark is the file's (skipped before), never a cell's.
+        QStringDecoder decode(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
+                                                        QStringConverter::Flag::ConvertInitialBom);
         QString text = decode(cell_);
         if (decode.hasError()) {
             Problem(row_, Column(),
