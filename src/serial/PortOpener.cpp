@@ -1,7 +1,6 @@
 #include "serial/PortOpener.h"
 
 #include <mutex>
-#include <thread>
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +10,7 @@
 #include "serial/DeviceNames.h"
 #include "serial/NetworkOpen.h"
 #include "serial/network/NetworkNames.h"
+#include "serial/platform/DetachedThread.h"
 
 namespace zorva {
 namespace {
@@ -112,7 +112,7 @@ PortOpening::PortOpening(const QString& deviceName, const QString& path,
     : deviceName_(deviceName), path_(path), shared_(std::make_shared<Shared>())
 {
     const PortOpenFunction opener = open ? open : PortOpenFunction(OpenPortNamed);
-    std::thread([shared = shared_, opener, deviceName, path, context, endedSlot] {
+    serial::StartDetached([shared = shared_, opener, deviceName, path, context, endedSlot] {
         OpenedDevice result = opener(deviceName, path);
         const std::lock_guard lock(shared->mutex);
         if (shared->abandoned) {
@@ -125,7 +125,7 @@ PortOpening::PortOpening(const QString& deviceName, const QString& path,
         if (context != nullptr && endedSlot != nullptr) {
             QMetaObject::invokeMethod(context, endedSlot, Qt::QueuedConnection);
         }
-    }).detach();
+    });
 }
 
 PortOpening::~PortOpening()

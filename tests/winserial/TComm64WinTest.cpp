@@ -21,16 +21,19 @@
 namespace zorva {
 namespace {
 
-// Runs the event loop until `done` holds or 30 s have passed; whether it held.
+// Runs the event loop until `done` holds or 30 s have passed; whether it held. `done` is asked
+// once per turn and its last answer kept: asking it may itself try something (an open).
 bool WaitUntil(const std::function<bool()>& done)
 {
     const QDeadlineTimer deadline(30000);
     QTimer tick; // wakes the wait below at least every 5 ms
     tick.start(5);
-    while (!done() && !deadline.hasExpired()) {
+    bool held = done();
+    while (!held && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        held = done();
     }
-    return done();
+    return held;
 }
 
 TEST(TComm64UnderWine, OpensReceivesClosesAndFollowsTheLineAway)
@@ -76,7 +79,9 @@ TEST(TComm64UnderWine, OpensReceivesClosesAndFollowsTheLineAway)
     ASSERT_TRUE(port.OpenFailure().has_value());
     EXPECT_EQ(port.OpenFailure()->kind, PortFailure::Kind::kMissing);
     std::ofstream(std::getenv("ZORVA_LINE_BACK")).put('\n');
-    EXPECT_TRUE(WaitUntil([&] { return test::OpenNow(port); }));
+    EXPECT_TRUE(WaitUntil([&] { return test::OpenNow(port); }))
+        << (port.OpenFailure() ? PortFailureLine(*port.OpenFailure()).toStdString()
+                               : std::string("no open failure recorded"));
 }
 
 // A missing port is named once; a line the driver refuses (wine: 7 data bits, even as the only

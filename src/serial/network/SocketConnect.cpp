@@ -3,9 +3,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 #include "serial/network/SocketPlatform.h"
+#include "serial/platform/DetachedThread.h"
 
 namespace zorva::serial {
 
@@ -21,7 +21,7 @@ std::vector<Endpoint> LookUpHost(const std::string& host, std::uint16_t port, in
     };
     auto shared = std::make_shared<LookUp>();
     // The system's look-up cannot be cancelled: one that outlasts the bound ends on its own.
-    std::thread([shared, host, port] {
+    StartDetached([shared, host, port] {
         ConnectFailure f;
         std::vector<Endpoint> endpoints = ResolveHost(host, port, &f);
         {
@@ -31,7 +31,7 @@ std::vector<Endpoint> LookUpHost(const std::string& host, std::uint16_t port, in
             shared->ended = true;
         }
         shared->done.notify_all();
-    }).detach();
+    });
     std::unique_lock lock(shared->mutex);
     if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                [&] { return shared->ended; })) {
