@@ -161,8 +161,8 @@ TEST_F(ConversationTest, FirmwareNewerThanSupportedStopsThePollingUntilThePortIs
         ASSERT_TRUE(box.ok) << box.text.toStdString();
         EXPECT_EQ(box.text, refusal);
         const auto replies = [&] { return Trace().Frames("TX", kStan, since).size(); };
-        ASSERT_TRUE(WaitFor(
-            [&] { return replies() >= Trace().Frames("RX", kStan, since).size(); }, kStepsMs));
+        ASSERT_TRUE(WaitFor([&] { return replies() >= Trace().Frames("RX", kStan, since).size(); },
+                            kStepsMs));
         for (qsizetype left = replies() - 1; left > 0; --left) {
             box = rig_.HookUntilOk(QStringLiteral("box"), kStepsMs);
             ASSERT_TRUE(box.ok) << left << " refusals left: " << box.text.toStdString();
