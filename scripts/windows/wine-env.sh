@@ -6,6 +6,8 @@
 #   wine_env_preload [DIR]   builds the modem-line library for pseudo-terminals (once per DIR)
 #   wine_run PROGRAM ARGS    runs a Windows program with that library preloaded (killed after
 #                            WINE_RUN_TIMEOUT seconds when that is set)
+#   wine_again TRIES PROGRAM ARGS   runs a Windows program without a server of its own, up to
+#                            TRIES times while it fails (registry commands, say)
 #   wine_close NAME PID SECS closes the program NAME (started by wine_run in the background as
 #                            PID) as its close box does; true once it has ended within SECS
 #   wine_env_stop            stops the wineserver and removes the private prefix
@@ -89,7 +91,7 @@ wine_env_apply_ports() {
     printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
     printf '%s\n' "${wine_env_ports[@]}"
   } >"$file"
-  "$WINE" reg import "$(winepath_of "$file")" >/dev/null 2>&1 ||
+  wine_again 3 reg import "$(winepath_of "$file")" >/dev/null 2>&1 ||
     { echo "wine-env: cannot map the COM ports" >&2; return 1; }
   "$WINESERVER" -k
   "$WINESERVER" -w
@@ -125,6 +127,20 @@ wine_run() {
   LD_PRELOAD="${ZORVA_PTYMODEM:-}" "$WINESERVER" -p3 >/dev/null 2>&1 || true
   LD_PRELOAD="${ZORVA_PTYMODEM:-}${LD_PRELOAD:+:$LD_PRELOAD}" \
     timeout -s KILL "${WINE_RUN_TIMEOUT:-0}" "$WINE" "$@"
+}
+
+# The wineserver lingers 3 s after its last program, and a loaded machine can take that long to
+# start wine: a wine that meets the server as it ends fails before the program runs. Such a
+# failure is not the program's answer, so the command is run again.
+wine_again() {
+  local tries=$1 try=1
+  shift
+  until "$WINE" "$@"; do
+    [ "$try" -lt "$tries" ] || return 1
+    echo "wine-env: wine $1 failed (try $try of $tries)" >&2
+    try=$((try + 1))
+    sleep 1
+  done
 }
 
 # WM_CLOSE through taskkill, again every 5 s: a close that comes while the program is still
